@@ -1,0 +1,99 @@
+#include "settings/settings.h"
+
+#include "settings/key_table.h"
+#include "settings/settings_store.h"
+
+namespace zfm {
+
+QString lineSettingsForSpeed(int comSpeed)
+{
+    switch (comSpeed) {
+    case 1: return QStringLiteral("2400,N,8,1");
+    case 2: return QStringLiteral("9600,N,8,1");
+    case 3: return QStringLiteral("14400,N,8,1");
+    case 4: return QStringLiteral("19200,N,8,1");
+    case 5: return QStringLiteral("38400,N,8,1");
+    default: return {};
+    }
+}
+
+namespace {
+
+// Reads each binding; an unconvertible text leaves the field at its default.
+void loadKeys(const std::vector<KeyBinding> &keys, const std::vector<KeyBinding> &defaults,
+              const SettingsStore &store, QStringList &repaired)
+{
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const auto text = store.value(keys[i].key);
+        const QString defaultText = storedText(defaults[i].field);
+        assignStoredText(keys[i].field, defaultText);
+        if (text && !assignStoredText(keys[i].field, *text))
+            repaired << keys[i].key;
+    }
+}
+
+void saveKeys(const std::vector<KeyBinding> &keys, SettingsStore &store, const QString &skip = {})
+{
+    for (const KeyBinding &k : keys) {
+        if (k.key == skip)
+            continue;
+        const QString text = storedText(k.field);
+        if (k.absentWhenEmpty && text.isEmpty())
+            store.remove(k.key);
+        else
+            store.setValue(k.key, text);
+    }
+}
+
+} // namespace
+
+QStringList Settings::LoadAllSettings()
+{
+    QStringList repaired;
+    SettingsRecord defaults;
+    loadKeys(recordKeys(record_), recordKeys(defaults), store_, repaired);
+    loadKeys(scheduleKeys(record_), scheduleKeys(defaults), store_, repaired);
+    GetSettingsSchedule();
+
+    if (record_.MODE != kModeClassicAlias && record_.MODE != kModeClassic && record_.MODE != kModeSmall)
+        record_.MODE = kModeClassic;
+    // The main port is left at 38400 whatever COMSpeed says; start-up and the
+    // senders apply the family's own speed afterwards.
+    record_.LineSettings = lineSettingsForSpeed(5);
+    return repaired;
+}
+
+bool Settings::SaveAllSettings()
+{
+    // At exit the transmitter is sent power 0 without forgetting the operator's power.
+    saveKeys(recordKeys(record_), store_,
+             record_.ShutDownInProgress ? QStringLiteral("TXPower") : QString());
+    WriteSettingsSchedule();
+    return store_.sync();
+}
+
+void Settings::GetSettingsSchedule()
+{
+    record_.SchemeList.clear();
+    for (int i = 0; i < kSchemeSlots; ++i) {
+        if (!record_.Scheme[i].isEmpty())
+            record_.SchemeList.push_back({record_.Scheme[i], false});
+    }
+    // Tick values belong to list lines, which the writer always keeps packed from slot 0.
+    for (size_t j = 0; j < record_.SchemeList.size(); ++j)
+        record_.SchemeList[j].ticked = record_.SchemeValue[j] != 0;
+}
+
+void Settings::WriteSettingsSchedule()
+{
+    const auto &list = record_.SchemeList;
+    for (int i = 0; i < kSchemeSlots; ++i) {
+        const bool used = i < static_cast<int>(list.size());
+        record_.Scheme[i] = used ? list[i].line : QString();
+        record_.SchemeValue[i] = used && list[i].ticked ? 1 : 0;
+    }
+    record_.SchemeEnable = record_.SchemeEnable != 0 ? 1 : 0;
+    saveKeys(scheduleKeys(record_), store_);
+}
+
+} // namespace zfm

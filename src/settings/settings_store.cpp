@@ -1,0 +1,63 @@
+#include "settings/settings_store.h"
+
+#include <QSettings>
+#include <QStringList>
+
+namespace zfm {
+
+std::optional<QString> MemoryStore::value(const QString &key) const
+{
+    const auto it = values_.find(key);
+    if (it == values_.end())
+        return std::nullopt;
+    return it->second;
+}
+
+void MemoryStore::setValue(const QString &key, const QString &text) { values_[key] = text; }
+
+void MemoryStore::remove(const QString &key) { values_.erase(key); }
+
+const QString PlatformStore::kOrganisation = QStringLiteral("Kestrel Devices");
+const QString PlatformStore::kApplication = QStringLiteral("ZephyrineFM+");
+const QString PlatformStore::kSection = QStringLiteral("ZephyrineFM+ v1.0");
+
+PlatformStore::PlatformStore()
+    : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                            kOrganisation, kApplication))
+{
+    settings_->beginGroup(kSection);
+}
+
+PlatformStore::~PlatformStore()
+{
+    settings_->endGroup();
+    settings_->sync();
+}
+
+std::optional<QString> PlatformStore::value(const QString &key) const
+{
+    const QVariant v = settings_->value(key);
+    if (!v.isValid())
+        return std::nullopt;
+    // A hand-edited file may hold an unquoted text with commas, which the
+    // platform hands back as a list; it is still one text to us.
+    if (v.typeId() == QMetaType::QStringList)
+        return v.toStringList().join(QLatin1Char(','));
+    if (!v.canConvert<QString>())
+        return std::nullopt;
+    return v.toString();
+}
+
+void PlatformStore::setValue(const QString &key, const QString &text) { settings_->setValue(key, text); }
+
+void PlatformStore::remove(const QString &key) { settings_->remove(key); }
+
+bool PlatformStore::sync()
+{
+    settings_->sync();
+    return settings_->status() == QSettings::NoError;
+}
+
+QString PlatformStore::fileName() const { return settings_->fileName(); }
+
+} // namespace zfm

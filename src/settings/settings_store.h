@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <optional>
+
+class QSettings;
+
+namespace zfm {
+
+// Where the record's text values live between runs. Small on purpose so that
+// tests can swap the platform store for one in memory.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    // The stored text of a key, or nothing when the key is absent or unreadable.
+    virtual std::optional<QString> value(const QString &key) const = 0;
+    virtual void setValue(const QString &key, const QString &text) = 0;
+    virtual void remove(const QString &key) = 0;
+    // Writes pending changes out; false when they could not be written.
+    virtual bool sync() = 0;
+};
+
+class MemoryStore final : public SettingsStore {
+public:
+    std::optional<QString> value(const QString &key) const override;
+    void setValue(const QString &key, const QString &text) override;
+    void remove(const QString &key) override;
+    bool sync() override { return true; }
+
+    const std::map<QString, QString> &values() const { return values_; }
+
+private:
+    std::map<QString, QString> values_;
+};
+
+// The per-user platform store: organisation "Kestrel Devices", application
+// "ZephyrineFM+", every key inside the group "ZephyrineFM+ v1.0". On Linux the
+// file is $XDG_CONFIG_HOME/Kestrel Devices/ZephyrineFM+.conf.
+class PlatformStore final : public SettingsStore {
+public:
+    PlatformStore();
+    ~PlatformStore() override;
+
+    std::optional<QString> value(const QString &key) const override;
+    void setValue(const QString &key, const QString &text) override;
+    void remove(const QString &key) override;
+    bool sync() override;
+
+    QString fileName() const;
+
+    static const QString kOrganisation;
+    static const QString kApplication;
+    static const QString kSection;
+
+private:
+    std::unique_ptr<QSettings> settings_;
+};
+
+} // namespace zfm
