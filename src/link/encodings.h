@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace zfm {
+
+// Value encodings shared by every command the program sends.
+
+// Decimal digits, no sign, no leading zeros: 0 -> "0", 128 -> "128".
+QByteArray DecimalText(int value);
+// The decimal text left-padded with "0": 7 -> "07" / "007".
+QByteArray PaddedDecimal2(int value);
+QByteArray PaddedDecimal3(int value);
+// One byte of value + 4, so it never collides with the frame's control bytes.
+// Only 0..251 fit; anything else gives an empty value.
+QByteArray OffsetByte(int value);
+inline constexpr int kOffsetByteMax = 251;
+// "1" for on, "0" for off.
+QByteArray FlagText(bool on);
+// The characters of a text, one Windows-1252 byte each.
+QByteArray Text(const QString &text);
+
+// One command frame: lead-in 0x00 bytes, the name, 0x01, the value, 0x02.
+QByteArray commandFrame(int leadIn, const QByteArray &name, const QByteArray &value);
+
+inline constexpr char kLeadIn = 0x00;
+inline constexpr char kSeparator = 0x01;
+inline constexpr char kTerminator = 0x02;
+inline constexpr char kCarriageReturn = 0x0D;
+
+} // namespace zfm

@@ -1,0 +1,154 @@
+#include "link/link_runner.h"
+
+#include "link/clock.h"
+#include "link/encodings.h"
+#include "link/serial_link.h"
+
+#include <QThread>
+
+namespace zfm {
+
+namespace {
+
+// Below this the timer's own granularity matters more than the wait; the
+// last stretch of a pause is slept instead (never more than this long).
+constexpr qint64 kSleepBelowNs = 2'000'000;
+
+int clockValue(ClockField field, const QDateTime &now)
+{
+    switch (field) {
+    case ClockField::Hour: return now.time().hour();
+    case ClockField::Minute: return now.time().minute();
+    case ClockField::Second: return now.time().second();
+    case ClockField::Year: return now.date().year() - 2004;
+    case ClockField::Month: return now.date().month();
+    case ClockField::Day: return now.date().day();
+    }
+    return 0;
+}
+
+} // namespace
+
+LinkRunner::LinkRunner(SerialLink &link, const Clock &clock, QObject *parent)
+    : QObject(parent), link_(link), clock_(clock)
+{
+    elapsed_.start();
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &LinkRunner::advance);
+    connect(&link_, &SerialLink::lineLost, this, [this](const LinkFailure &lost) {
+        if (busy_ && !awaitingConfirm_)
+            fail(lost);
+    });
+}
+
+bool LinkRunner::start(WireScript script, Done done)
+{
+    if (busy_)
+        return false;
+    script_ = std::move(script);
+    index_ = 0;
+    done_ = std::move(done);
+    nextAtNs_ = elapsed_.nsecsElapsed();
+    busy_ = true;
+    emit busyChanged(true);
+    advance();
+    return true;
+}
+
+void LinkRunner::confirm()
+{
+    if (!awaitingConfirm_)
+        return;
+    awaitingConfirm_ = false;
+    // The pause after the confirmation counts from now, not from the last write.
+    nextAtNs_ = elapsed_.nsecsElapsed();
+    QTimer::singleShot(0, this, &LinkRunner::advance);
+}
+
+void LinkRunner::advance()
+{
+    const auto &steps = script_.steps();
+    while (busy_ && !awaitingConfirm_ && index_ < steps.size()) {
+        const qint64 now = elapsed_.nsecsElapsed();
+        if (now < nextAtNs_) {
+            if (nextAtNs_ - now > kSleepBelowNs) {
+                waitUntil(nextAtNs_);
+                return;
+            }
+            QThread::usleep(static_cast<unsigned long>((nextAtNs_ - now + 999) / 1000));
+            continue;
+        }
+        if (!execute(steps[index_++]))
+            return;
+    }
+    if (busy_ && !awaitingConfirm_)
+        finish(Outcome::Completed);
+}
+
+void LinkRunner::waitUntil(qint64 deadlineNs)
+{
+    // Wake a little early and sleep the rest, so the pause is neither short
+    // nor stretched by the timer's millisecond rounding.
+    const qint64 remainingNs = deadlineNs - elapsed_.nsecsElapsed();
+    timer_.start(static_cast<int>((remainingNs - kSleepBelowNs / 2) / 1'000'000));
+}
+
+bool LinkRunner::execute(const Step &s)
+{
+    if (const auto *w = std::get_if<step::Write>(&s)) {
+        if (!link_.write(w->bytes)) {
+            fail(LinkFailure{LinkFailure::Kind::LineLost, link_.openComNumber(), link_.openDevice(), {}});
+            return false;
+        }
+        nextAtNs_ = elapsed_.nsecsElapsed();
+    } else if (const auto *c = std::get_if<step::WriteClock>(&s)) {
+        if (!link_.write(OffsetByte(clockValue(c->field, clock_.now())))) {
+            fail(LinkFailure{LinkFailure::Kind::LineLost, link_.openComNumber(), link_.openDevice(), {}});
+            return false;
+        }
+        nextAtNs_ = elapsed_.nsecsElapsed();
+    } else if (const auto *p = std::get_if<step::Pause>(&s)) {
+        nextAtNs_ += static_cast<qint64>(p->ms) * 1'000'000;
+    } else if (const auto *st = std::get_if<step::Status>(&s)) {
+        emit statusChanged(st->text, st->progress);
+    } else if (std::holds_alternative<step::Ready>(s)) {
+        emit statusChanged(QStringLiteral("Ready"), 0);
+    } else if (const auto *o = std::get_if<step::Open>(&s)) {
+        if (const auto failure = link_.open(*o)) {
+            fail(*failure);
+            return false;
+        }
+    } else if (std::holds_alternative<step::Close>(s)) {
+        link_.close();
+    } else if (const auto *cf = std::get_if<step::Confirm>(&s)) {
+        awaitingConfirm_ = true;
+        emit confirmationRequested(cf->text);
+        return false;
+    }
+    return true;
+}
+
+void LinkRunner::fail(const LinkFailure &failure)
+{
+    timer_.stop();
+    if (failure.kind == LinkFailure::Kind::LineLost)
+        link_.close();
+    awaitingConfirm_ = false;
+    emit failed(failure);
+    finish(Outcome::Failed);
+}
+
+void LinkRunner::finish(Outcome outcome)
+{
+    busy_ = false;
+    script_ = WireScript();
+    index_ = 0;
+    Done done = std::move(done_);
+    done_ = {};
+    emit busyChanged(false);
+    if (done)
+        done(outcome);
+}
+
+} // namespace zfm

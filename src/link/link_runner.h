@@ -1,0 +1,64 @@
+#pragma once
+
+#include "link/link_failure.h"
+#include "link/wire_script.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+namespace zfm {
+
+class Clock;
+class SerialLink;
+
+// Runs one wire script at a time on the UI thread. Every pause is a minimum
+// measured from the write before it; the event loop keeps running between
+// steps, so the window stays live while the device is paced.
+class LinkRunner : public QObject {
+    Q_OBJECT
+public:
+    enum class Outcome { Completed, Failed };
+    using Done = std::function<void(Outcome)>;
+
+    LinkRunner(SerialLink &link, const Clock &clock, QObject *parent = nullptr);
+
+    // Starts the script; false (nothing done) while another one runs.
+    bool start(WireScript script, Done done = {});
+    bool isBusy() const { return busy_; }
+    // The operator acknowledged the confirmation the script asked for.
+    void confirm();
+
+    SerialLink &link() { return link_; }
+
+signals:
+    void statusChanged(const QString &text, double progress);
+    // Emitted while the runner still holds the link, so that no other sender
+    // starts while the operator reads about the failure.
+    void failed(const zfm::LinkFailure &failure);
+    void confirmationRequested(const QString &text);
+    void busyChanged(bool busy);
+
+private:
+    void advance();
+    // Runs one step; false when the script must stop or wait.
+    bool execute(const Step &s);
+    void fail(const LinkFailure &failure);
+    void finish(Outcome outcome);
+    void waitUntil(qint64 deadlineNs);
+
+    SerialLink &link_;
+    const Clock &clock_;
+    QElapsedTimer elapsed_;
+    QTimer timer_;
+    WireScript script_;
+    size_t index_ = 0;
+    qint64 nextAtNs_ = 0;
+    bool busy_ = false;
+    bool awaitingConfirm_ = false;
+    Done done_;
+};
+
+} // namespace zfm

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "link/link_failure.h"
+#include "link/wire_script.h"
+#include "settings/settings_record.h"
+
+#include <QObject>
+#include <QSerialPort>
+
+#include <optional>
+
+namespace zfm {
+
+// One serial port, selected by COM number through the port map. The main
+// port keeps its line settings in the settings record; another port (the
+// setup window's test port) keeps its own.
+class SerialLink : public QObject {
+    Q_OBJECT
+public:
+    explicit SerialLink(const SettingsRecord &record, QString *lineSettings = nullptr, QObject *parent = nullptr);
+    ~SerialLink() override;
+
+    // Opens port "COMSelected" when it is closed (an open port keeps its number).
+    std::optional<LinkFailure> open(const step::Open &how);
+    // Opens the given COM number with the given line settings (the test port).
+    std::optional<LinkFailure> openNumber(int comNumber);
+    void close();
+    bool isOpen() const { return port_.isOpen(); }
+
+    // Hands the bytes to the line at once; false when the line is gone.
+    bool write(const QByteArray &bytes);
+
+    // Applies line settings ("9600,N,8,1"); an open port changes speed at once.
+    // A text the device does not speak leaves them as they are.
+    void applyLineSettings(const QString &lineSettings);
+    QString lineSettings() const { return *lineSettings_; }
+    // Applies the line settings of a "COMSpeed" code 1..5; other codes change nothing.
+    void applyComSpeed(int comSpeed);
+
+    int openComNumber() const { return openNumber_; }
+    QString openDevice() const { return openPath_; }
+
+signals:
+    // Every received character, one at a time, in order.
+    void received(char c);
+    // The open port failed underneath us (device unplugged, other side closed).
+    void lineLost(const zfm::LinkFailure &failure);
+
+private:
+    LinkFailure failure(LinkFailure::Kind kind, int comNumber, const QString &device,
+                        const QString &detail = {}) const;
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+
+    const SettingsRecord &record_;
+    QString ownLineSettings_ = QStringLiteral("9600,N,8,1");
+    QString *lineSettings_;
+    QSerialPort port_;
+    int openNumber_ = 0;
+    QString openPath_;
+};
+
+} // namespace zfm

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <variant>
+#include <vector>
+
+namespace zfm {
+
+// A device operation as data: the exact writes, pauses and status changes in
+// order. Builders are pure; the link runner is the one place that knows time
+// and the port.
+
+// One component of the PC clock, read when it is written and sent as OffsetByte.
+enum class ClockField { Hour, Minute, Second, Year, Month, Day };
+
+// Where the line settings come from when the port is opened.
+enum class LineSource {
+    Keep,     // as they are
+    ComSpeed, // the "COMSpeed" code of the record (other codes keep them)
+    Fixed,    // the script's own text
+};
+
+namespace step {
+struct Write {
+    QByteArray bytes;
+    bool operator==(const Write &) const = default;
+};
+struct WriteClock {
+    ClockField field;
+    bool operator==(const WriteClock &) const = default;
+};
+struct Pause {
+    int ms;
+    bool operator==(const Pause &) const = default;
+};
+struct Status {
+    QString text;
+    double progress;
+    bool operator==(const Status &) const = default;
+};
+struct Ready {
+    bool operator==(const Ready &) const = default;
+};
+// Selects the port "COMSelected" and opens it when it is closed. An open port
+// keeps its number; its line settings change only when `evenIfOpen` says so.
+struct Open {
+    LineSource line = LineSource::Keep;
+    QString fixedLine;
+    bool evenIfOpen = false;
+    bool operator==(const Open &) const = default;
+};
+struct Close {
+    bool operator==(const Close &) const = default;
+};
+// Holds the link until the operator has acknowledged `text`.
+struct Confirm {
+    QString text;
+    bool operator==(const Confirm &) const = default;
+};
+} // namespace step
+
+using Step = std::variant<step::Write, step::WriteClock, step::Pause, step::Status, step::Ready,
+                          step::Open, step::Close, step::Confirm>;
+
+inline constexpr int kWritePauseMs = 10;
+inline constexpr int kFramePauseMs = 50;
+
+class WireScript {
+public:
+    WireScript &write(QByteArray bytes);
+    WireScript &writeClock(ClockField field);
+    WireScript &pause(int ms);
+    WireScript &status(const QString &text, double progress);
+    WireScript &ready();
+    WireScript &open(LineSource line = LineSource::Keep, const QString &fixedLine = {}, bool evenIfOpen = false);
+    WireScript &close();
+    WireScript &confirm(const QString &text);
+    WireScript &append(const WireScript &other);
+
+    // WriteFrame: each lead-in byte, the name and the separator are separate
+    // writes followed by 10 ms; then the step's status (when given); the value
+    // in one write and 10 ms; the terminator and the 50 ms frame pause.
+    WireScript &frame(int leadIn, const QByteArray &name, const QByteArray &value,
+                      const std::optional<step::Status> &inside = std::nullopt);
+    // The same frame with `extraMs` more pause between its value and its
+    // terminator's frame pause.
+    WireScript &frameWithExtraPause(int leadIn, const QByteArray &name, const QByteArray &value,
+                                    const std::optional<step::Status> &inside, int extraMs);
+    // The frame's first part, up to and including the separator and its pause.
+    WireScript &frameHead(int leadIn, const QByteArray &name);
+
+    const std::vector<Step> &steps() const { return steps_; }
+    bool empty() const { return steps_.empty(); }
+
+    // What the script puts on the wire (clock fields as a placeholder byte 0xFF).
+    QByteArray bytes() const;
+    // The sum of its pauses: the shortest time the script can take.
+    int totalPauseMs() const;
+    // Every status step in order, Ready as ("Ready", 0).
+    std::vector<step::Status> statuses() const;
+
+private:
+    std::vector<Step> steps_;
+};
+
+} // namespace zfm

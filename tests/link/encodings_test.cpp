@@ -1,0 +1,123 @@
+#include "link/encodings.h"
+#include "link/port_map.h"
+#include "link/wire_script.h"
+#include "link/windows1252.h"
+
+#include <gtest/gtest.h>
+
+using namespace zfm;
+
+namespace {
+QByteArray hex(const char *text) { return QByteArray::fromHex(text); }
+} // namespace
+
+// Byte vectors from the command protocol's documented examples.
+TEST(Encodings, FramesPutTheDocumentedBytesOnTheWire)
+{
+    struct Row {
+        int leadIn;
+        const char *name;
+        QByteArray value;
+        const char *wire;
+    };
+    const Row rows[] = {
+        {2, "FS", DecimalText(1), "00004653013102"},
+        {1, "FDP", OffsetByte(4), "0046445001" "08" "02"},
+        {1, "FM", QByteArray(" "), "00464d012002"},
+        {1, "X", QByteArray(), "00580102"},
+        {1, "PS07", Text(QStringLiteral("NEWS    ")), "005053303701" "4e45575320202020" "02"},
+        {2, "FF", QByteArray("\x24\xA0", 2), "0000464601" "24a0" "02"},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(commandFrame(r.leadIn, r.name, r.value).toHex(), hex(r.wire).toHex()) << r.name;
+}
+
+TEST(Encodings, NumbersAndFlags)
+{
+    const std::pair<QByteArray, const char *> rows[] = {
+        {DecimalText(0), "0"},       {DecimalText(128), "128"},  {DecimalText(7), "7"},
+        {PaddedDecimal2(7), "07"},   {PaddedDecimal2(10), "10"}, {PaddedDecimal2(0), "00"},
+        {PaddedDecimal3(5), "005"},  {PaddedDecimal3(42), "042"}, {PaddedDecimal3(128), "128"},
+        {PaddedDecimal3(0), "000"},  {FlagText(true), "1"},      {FlagText(false), "0"},
+    };
+    for (const auto &[got, want] : rows)
+        EXPECT_EQ(got, QByteArray(want));
+}
+
+TEST(Encodings, OffsetByteNeverCollidesWithControlBytes)
+{
+    EXPECT_EQ(OffsetByte(0), QByteArray(1, '\x04'));
+    EXPECT_EQ(OffsetByte(125), QByteArray(1, '\x81'));
+    EXPECT_EQ(OffsetByte(251), QByteArray(1, '\xFF'));
+    // Values that cannot be sent give no byte rather than a wrapped-around one.
+    EXPECT_TRUE(OffsetByte(252).isEmpty());
+    EXPECT_TRUE(OffsetByte(-1).isEmpty());
+    for (int v = 0; v <= kOffsetByteMax; ++v)
+        EXPECT_GE(static_cast<unsigned char>(OffsetByte(v)[0]), 4u);
+}
+
+TEST(Encodings, TextIsWindows1252WithQuestionMarks)
+{
+    struct Row {
+        QString text;
+        const char *bytes;
+    };
+    const Row rows[] = {
+        {QStringLiteral("QRV5260+"), "515256353236302b"},
+        {QStringLiteral("Motörhead"), "4d6f74f67268656164"},
+        {QStringLiteral("€5 – “hi”"), "803520962093686994"},
+        {QStringLiteral("Ω"), "3f"},
+        {QStringLiteral("a😀b"), "613f62"},
+    };
+    for (const Row &r : rows) {
+        QByteArray want = QByteArray::fromHex(r.bytes);
+        EXPECT_EQ(Text(r.text).toHex(), want.toHex()) << r.text.toStdString();
+    }
+    // Every byte decodes to a character that encodes back to the same byte,
+    // except the five bytes Windows-1252 leaves unassigned.
+    for (int b = 0; b < 256; ++b) {
+        const QByteArray one(1, static_cast<char>(b));
+        if (b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D)
+            continue;
+        EXPECT_EQ(toWindows1252(fromWindows1252(one)), one) << b;
+    }
+}
+
+TEST(WireScript, FrameIsPacedWriteByWrite)
+{
+    WireScript s;
+    s.frame(2, "FS", "1", step::Status{QStringLiteral("Setting stereo mode... 10%"), 3});
+    const std::vector<Step> expected = {
+        step::Write{QByteArray(1, '\0')}, step::Pause{10}, step::Write{QByteArray(1, '\0')}, step::Pause{10},
+        step::Write{"FS"}, step::Pause{10}, step::Write{"\x01"}, step::Pause{10},
+        step::Status{QStringLiteral("Setting stereo mode... 10%"), 3},
+        step::Write{"1"}, step::Pause{10}, step::Write{"\x02"}, step::Pause{50},
+    };
+    EXPECT_EQ(s.steps(), expected);
+    EXPECT_EQ(s.totalPauseMs(), 100);
+    EXPECT_EQ(s.bytes().toHex(), QByteArray("00004653013102"));
+}
+
+TEST(PortMap, NumbersMapToDevicesUnlessAssigned)
+{
+    SettingsRecord r;
+    const std::pair<int, const char *> defaults[] = {
+        {1, "/dev/ttyS0"},   {4, "/dev/ttyS3"},   {5, "/dev/ttyUSB0"}, {10, "/dev/ttyUSB5"},
+        {11, "/dev/ttyACM0"}, {16, "/dev/ttyACM5"}, {0, ""},           {17, ""},
+    };
+    for (const auto &[n, path] : defaults)
+        EXPECT_EQ(devicePath(r, n), QLatin1String(path)) << n;
+    r.COMDevice[3] = QStringLiteral("/dev/pts/7");
+    EXPECT_EQ(devicePath(r, 3), QStringLiteral("/dev/pts/7"));
+    EXPECT_EQ(devicePath(r, 2), QStringLiteral("/dev/ttyS1"));
+}
+
+TEST(PortMap, LineSettingsTexts)
+{
+    const std::pair<const char *, int> rows[] = {
+        {"9600,N,8,1", 9600}, {"38400,n,8,1", 38400}, {"14400,N,8,1", 14400}, {"2400,N,8,1", 2400},
+        {"9600,E,8,1", 0},    {"9600,N,7,1", 0},      {"fast,N,8,1", 0},      {"", 0}, {"9600", 0},
+    };
+    for (const auto &[text, baud] : rows)
+        EXPECT_EQ(baudOfLineSettings(QLatin1String(text)), baud) << text;
+}

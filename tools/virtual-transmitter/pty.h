@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+namespace zfm::vt {
+
+// A pseudo-terminal pair standing in for a serial cable. The program under
+// test opens the slave path as its serial port; we talk on the master.
+// A slave descriptor is held open for the pair's whole life, so the program
+// closing and reopening its port never makes the master read EIO.
+class Pty {
+public:
+    Pty();
+    ~Pty();
+    Pty(const Pty &) = delete;
+    Pty &operator=(const Pty &) = delete;
+
+    bool isValid() const { return master_ >= 0; }
+    int masterFd() const { return master_; }
+    QString slavePath() const { return slavePath_; }
+
+    // The line speed the program set on its end (0 when unknown). Read with
+    // termios2 because non-standard rates such as 14400 are set through BOTHER.
+    int baud() const;
+
+    // Simulates pulling the cable: the program's next write or read fails.
+    void hangUp();
+
+private:
+    int master_ = -1;
+    int heldSlave_ = -1;
+    QString slavePath_;
+};
+
+} // namespace zfm::vt
