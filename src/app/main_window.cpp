@@ -2,9 +2,6 @@
 
 namespace zfm {
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
-{
-    setWindowTitle(QStringLiteral("ZephyrineFM+"));
-}
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) { setWindowTitle(QStringLiteral("ZephyrineFM+")); }
 
 } // namespace zfm

@@ -20,7 +20,7 @@ public:
 // A clock that stands still until told otherwise.
 class ManualClock final : public Clock {
 public:
-    explicit ManualClock(QDateTime start = QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9))) : now_(start) {}
+    explicit ManualClock(QDateTime start = QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9))) : now_(start) { }
     QDateTime now() const override { return now_; }
     void set(const QDateTime &t) { now_ = t; }
     void advanceMs(qint64 ms) { now_ = now_.addMSecs(ms); }

@@ -6,8 +6,7 @@ QString LinkFailure::message() const
 {
     const QString port = QStringLiteral("COM %1 (%2)").arg(comNumber).arg(device);
     switch (kind) {
-    case Kind::PortMissing:
-        return kPortMissingMessage;
+    case Kind::PortMissing: return kPortMissingMessage;
     case Kind::PermissionDenied:
         return QStringLiteral("%1 cannot be opened: permission denied.\n\nYour user must be a member of the "
                               "group that owns the device, usually \"dialout\" (sudo usermod -aG dialout "
@@ -24,8 +23,7 @@ QString LinkFailure::message() const
         return QStringLiteral("The connection to the transmitter on %1 was lost while sending. The transmitter "
                               "may have received only part of it; check the cable or adapter and send again.")
             .arg(port);
-    case Kind::Other:
-        break;
+    case Kind::Other: break;
     }
     return QStringLiteral("%1 cannot be opened: %2. Nothing was sent.").arg(port, detail);
 }

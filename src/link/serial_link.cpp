@@ -48,8 +48,8 @@ SerialLink::SerialLink(const SettingsRecord &record, QString *lineSettings, QObj
 
 SerialLink::~SerialLink() { close(); }
 
-LinkFailure SerialLink::failure(LinkFailure::Kind kind, int comNumber, const QString &device,
-                                const QString &detail) const
+LinkFailure SerialLink::failure(
+    LinkFailure::Kind kind, int comNumber, const QString &device, const QString &detail) const
 {
     return LinkFailure{kind, comNumber, device, detail};
 }
@@ -86,16 +86,14 @@ std::optional<LinkFailure> SerialLink::openNumber(int comNumber)
         port_.clearError();
         using Kind = LinkFailure::Kind;
         switch (error) {
-        case QSerialPort::DeviceNotFoundError:
-            return failure(Kind::PortMissing, comNumber, path);
+        case QSerialPort::DeviceNotFoundError: return failure(Kind::PortMissing, comNumber, path);
         case QSerialPort::PermissionError:
             // Qt reports a port held by another program as a permission error
             // too; the lock file or our own access rights tell them apart.
             if (detail.contains(QLatin1String("lock"), Qt::CaseInsensitive) || mayReadAndWrite(path))
                 return failure(Kind::PortBusy, comNumber, path);
             return failure(Kind::PermissionDenied, comNumber, path);
-        case QSerialPort::UnsupportedOperationError:
-            return failure(Kind::NotSerial, comNumber, path);
+        case QSerialPort::UnsupportedOperationError: return failure(Kind::NotSerial, comNumber, path);
         default:
             if (QFileInfo(path).isDir())
                 return failure(Kind::NotSerial, comNumber, path);

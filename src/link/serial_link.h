@@ -47,8 +47,7 @@ signals:
     void lineLost(const zfm::LinkFailure &failure);
 
 private:
-    LinkFailure failure(LinkFailure::Kind kind, int comNumber, const QString &device,
-                        const QString &detail = {}) const;
+    LinkFailure failure(LinkFailure::Kind kind, int comNumber, const QString &device, const QString &detail = {}) const;
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
 

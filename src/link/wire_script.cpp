@@ -67,14 +67,14 @@ WireScript &WireScript::frameHead(int leadIn, const QByteArray &name)
     return *this;
 }
 
-WireScript &WireScript::frame(int leadIn, const QByteArray &name, const QByteArray &value,
-                              const std::optional<step::Status> &inside)
+WireScript &WireScript::frame(
+    int leadIn, const QByteArray &name, const QByteArray &value, const std::optional<step::Status> &inside)
 {
     return frameWithExtraPause(leadIn, name, value, inside, 0);
 }
 
-WireScript &WireScript::frameWithExtraPause(int leadIn, const QByteArray &name, const QByteArray &value,
-                                            const std::optional<step::Status> &inside, int extraMs)
+WireScript &WireScript::frameWithExtraPause(
+    int leadIn, const QByteArray &name, const QByteArray &value, const std::optional<step::Status> &inside, int extraMs)
 {
     frameHead(leadIn, name);
     if (inside)

@@ -18,9 +18,9 @@ enum class ClockField { Hour, Minute, Second, Year, Month, Day };
 
 // Where the line settings come from when the port is opened.
 enum class LineSource {
-    Keep,     // as they are
+    Keep, // as they are
     ComSpeed, // the "COMSpeed" code of the record (other codes keep them)
-    Fixed,    // the script's own text
+    Fixed, // the script's own text
 };
 
 namespace step {
@@ -62,8 +62,8 @@ struct Confirm {
 };
 } // namespace step
 
-using Step = std::variant<step::Write, step::WriteClock, step::Pause, step::Status, step::Ready,
-                          step::Open, step::Close, step::Confirm>;
+using Step = std::variant<step::Write, step::WriteClock, step::Pause, step::Status, step::Ready, step::Open,
+    step::Close, step::Confirm>;
 
 inline constexpr int kWritePauseMs = 10;
 inline constexpr int kFramePauseMs = 50;
@@ -84,11 +84,11 @@ public:
     // writes followed by 10 ms; then the step's status (when given); the value
     // in one write and 10 ms; the terminator and the 50 ms frame pause.
     WireScript &frame(int leadIn, const QByteArray &name, const QByteArray &value,
-                      const std::optional<step::Status> &inside = std::nullopt);
+        const std::optional<step::Status> &inside = std::nullopt);
     // The same frame with `extraMs` more pause between its value and its
     // terminator's frame pause.
     WireScript &frameWithExtraPause(int leadIn, const QByteArray &name, const QByteArray &value,
-                                    const std::optional<step::Status> &inside, int extraMs);
+        const std::optional<step::Status> &inside, int extraMs);
     // The frame's first part, up to and including the separator and its pause.
     WireScript &frameHead(int leadIn, const QByteArray &name);
 

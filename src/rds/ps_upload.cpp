@@ -6,10 +6,7 @@
 
 namespace zfm {
 
-QString halfPercent(int i)
-{
-    return QLocale().toString(i / 2.0, 'g', 4);
-}
+QString halfPercent(int i) { return QLocale().toString(i / 2.0, 'g', 4); }
 
 WireScript dynamicPsFrames(const SettingsRecord &r)
 {
@@ -19,8 +16,7 @@ WireScript dynamicPsFrames(const SettingsRecord &r)
         s.frame(1, "PS" + PaddedDecimal2(i), Text(r.PS[i]), step::Status{text, 0.09 * i});
     }
     for (int i = 0; i < kPsEntries; ++i) {
-        const QString text =
-            QStringLiteral("Sending DELAY%1 to RDS encoder...%2%").arg(i).arg(halfPercent(i + 100));
+        const QString text = QStringLiteral("Sending DELAY%1 to RDS encoder...%2%").arg(i).arg(halfPercent(i + 100));
         s.frame(1, "PD" + PaddedDecimal2(i), DecimalText(r.PSDelay[i]), step::Status{text, 9 + 0.09 * i});
     }
     return s;

@@ -90,8 +90,7 @@ std::vector<KeyBinding> recordKeys(SettingsRecord &r)
     for (int i = 0; i < kPsEntries; ++i)
         k.push_back({i == 0 ? QStringLiteral("PS") : numbered("PS", i), &r.PS[i]});
     for (int i = 0; i <= kPsEntries; ++i)
-        k.push_back({i == 0 ? QStringLiteral("PSDelay") : numbered("PSDelay", i), &r.PSDelay[i],
-                     i == kPsEntries});
+        k.push_back({i == 0 ? QStringLiteral("PSDelay") : numbered("PSDelay", i), &r.PSDelay[i], i == kPsEntries});
     add("SETTOSAMEDELAY", &r.SETTOSAMEDELAY);
     add("RT", &r.RT);
     for (int i = 0; i < kMessages; ++i)

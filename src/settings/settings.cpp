@@ -20,8 +20,8 @@ QString lineSettingsForSpeed(int comSpeed)
 namespace {
 
 // Reads each binding; an unconvertible text leaves the field at its default.
-void loadKeys(const std::vector<KeyBinding> &keys, const std::vector<KeyBinding> &defaults,
-              const SettingsStore &store, QStringList &repaired)
+void loadKeys(const std::vector<KeyBinding> &keys, const std::vector<KeyBinding> &defaults, const SettingsStore &store,
+    QStringList &repaired)
 {
     for (size_t i = 0; i < keys.size(); ++i) {
         const auto text = store.value(keys[i].key);
@@ -66,8 +66,7 @@ QStringList Settings::LoadAllSettings()
 bool Settings::SaveAllSettings()
 {
     // At exit the transmitter is sent power 0 without forgetting the operator's power.
-    saveKeys(recordKeys(record_), store_,
-             record_.ShutDownInProgress ? QStringLiteral("TXPower") : QString());
+    saveKeys(recordKeys(record_), store_, record_.ShutDownInProgress ? QStringLiteral("TXPower") : QString());
     WriteSettingsSchedule();
     return store_.sync();
 }

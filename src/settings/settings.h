@@ -14,7 +14,7 @@ QString lineSettingsForSpeed(int comSpeed);
 // Moves the whole record between memory and the store.
 class Settings {
 public:
-    Settings(SettingsRecord &record, SettingsStore &store) : record_(record), store_(store) {}
+    Settings(SettingsRecord &record, SettingsStore &store) : record_(record), store_(store) { }
 
     // Reads every key (a missing or unreadable one yields its default), then the
     // schedule, then normalises MODE and the main port's line settings. Returns

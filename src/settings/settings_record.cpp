@@ -29,8 +29,7 @@ std::array<QString, 6> SettingsRecord::defaultRtLines()
 {
     const QString pc = QStringLiteral("Turn your PC into a FM radio station!");
     return {QStringLiteral("Visit www.kestrel-devices.example for FM and RDS equipment"),
-            QStringLiteral("Check out the ORVENTA5000+, worlds only PC based FM transmitter!"),
-            pc, pc, pc, pc};
+        QStringLiteral("Check out the ORVENTA5000+, worlds only PC based FM transmitter!"), pc, pc, pc, pc};
 }
 
 } // namespace zfm

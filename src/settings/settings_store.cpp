@@ -22,8 +22,7 @@ const QString PlatformStore::kApplication = QStringLiteral("ZephyrineFM+");
 const QString PlatformStore::kSection = QStringLiteral("ZephyrineFM+ v1.0");
 
 PlatformStore::PlatformStore()
-    : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                            kOrganisation, kApplication))
+    : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication))
 {
     settings_->beginGroup(kSection);
 }

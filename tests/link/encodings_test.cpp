@@ -1,7 +1,7 @@
 #include "link/encodings.h"
 #include "link/port_map.h"
-#include "link/wire_script.h"
 #include "link/windows1252.h"
+#include "link/wire_script.h"
 
 #include <gtest/gtest.h>
 
@@ -22,11 +22,20 @@ TEST(Encodings, FramesPutTheDocumentedBytesOnTheWire)
     };
     const Row rows[] = {
         {2, "FS", DecimalText(1), "00004653013102"},
-        {1, "FDP", OffsetByte(4), "0046445001" "08" "02"},
+        {1, "FDP", OffsetByte(4),
+            "0046445001"
+            "08"
+            "02"},
         {1, "FM", QByteArray(" "), "00464d012002"},
         {1, "X", QByteArray(), "00580102"},
-        {1, "PS07", Text(QStringLiteral("NEWS    ")), "005053303701" "4e45575320202020" "02"},
-        {2, "FF", QByteArray("\x24\xA0", 2), "0000464601" "24a0" "02"},
+        {1, "PS07", Text(QStringLiteral("NEWS    ")),
+            "005053303701"
+            "4e45575320202020"
+            "02"},
+        {2, "FF", QByteArray("\x24\xA0", 2),
+            "0000464601"
+            "24a0"
+            "02"},
     };
     for (const Row &r : rows)
         EXPECT_EQ(commandFrame(r.leadIn, r.name, r.value).toHex(), hex(r.wire).toHex()) << r.name;
@@ -35,10 +44,18 @@ TEST(Encodings, FramesPutTheDocumentedBytesOnTheWire)
 TEST(Encodings, NumbersAndFlags)
 {
     const std::pair<QByteArray, const char *> rows[] = {
-        {DecimalText(0), "0"},       {DecimalText(128), "128"},  {DecimalText(7), "7"},
-        {PaddedDecimal2(7), "07"},   {PaddedDecimal2(10), "10"}, {PaddedDecimal2(0), "00"},
-        {PaddedDecimal3(5), "005"},  {PaddedDecimal3(42), "042"}, {PaddedDecimal3(128), "128"},
-        {PaddedDecimal3(0), "000"},  {FlagText(true), "1"},      {FlagText(false), "0"},
+        {DecimalText(0), "0"},
+        {DecimalText(128), "128"},
+        {DecimalText(7), "7"},
+        {PaddedDecimal2(7), "07"},
+        {PaddedDecimal2(10), "10"},
+        {PaddedDecimal2(0), "00"},
+        {PaddedDecimal3(5), "005"},
+        {PaddedDecimal3(42), "042"},
+        {PaddedDecimal3(128), "128"},
+        {PaddedDecimal3(0), "000"},
+        {FlagText(true), "1"},
+        {FlagText(false), "0"},
     };
     for (const auto &[got, want] : rows)
         EXPECT_EQ(got, QByteArray(want));
@@ -88,10 +105,19 @@ TEST(WireScript, FrameIsPacedWriteByWrite)
     WireScript s;
     s.frame(2, "FS", "1", step::Status{QStringLiteral("Setting stereo mode... 10%"), 3});
     const std::vector<Step> expected = {
-        step::Write{QByteArray(1, '\0')}, step::Pause{10}, step::Write{QByteArray(1, '\0')}, step::Pause{10},
-        step::Write{"FS"}, step::Pause{10}, step::Write{"\x01"}, step::Pause{10},
+        step::Write{QByteArray(1, '\0')},
+        step::Pause{10},
+        step::Write{QByteArray(1, '\0')},
+        step::Pause{10},
+        step::Write{"FS"},
+        step::Pause{10},
+        step::Write{"\x01"},
+        step::Pause{10},
         step::Status{QStringLiteral("Setting stereo mode... 10%"), 3},
-        step::Write{"1"}, step::Pause{10}, step::Write{"\x02"}, step::Pause{50},
+        step::Write{"1"},
+        step::Pause{10},
+        step::Write{"\x02"},
+        step::Pause{50},
     };
     EXPECT_EQ(s.steps(), expected);
     EXPECT_EQ(s.totalPauseMs(), 100);
@@ -102,8 +128,14 @@ TEST(PortMap, NumbersMapToDevicesUnlessAssigned)
 {
     SettingsRecord r;
     const std::pair<int, const char *> defaults[] = {
-        {1, "/dev/ttyS0"},   {4, "/dev/ttyS3"},   {5, "/dev/ttyUSB0"}, {10, "/dev/ttyUSB5"},
-        {11, "/dev/ttyACM0"}, {16, "/dev/ttyACM5"}, {0, ""},           {17, ""},
+        {1, "/dev/ttyS0"},
+        {4, "/dev/ttyS3"},
+        {5, "/dev/ttyUSB0"},
+        {10, "/dev/ttyUSB5"},
+        {11, "/dev/ttyACM0"},
+        {16, "/dev/ttyACM5"},
+        {0, ""},
+        {17, ""},
     };
     for (const auto &[n, path] : defaults)
         EXPECT_EQ(devicePath(r, n), QLatin1String(path)) << n;
@@ -115,8 +147,15 @@ TEST(PortMap, NumbersMapToDevicesUnlessAssigned)
 TEST(PortMap, LineSettingsTexts)
 {
     const std::pair<const char *, int> rows[] = {
-        {"9600,N,8,1", 9600}, {"38400,n,8,1", 38400}, {"14400,N,8,1", 14400}, {"2400,N,8,1", 2400},
-        {"9600,E,8,1", 0},    {"9600,N,7,1", 0},      {"fast,N,8,1", 0},      {"", 0}, {"9600", 0},
+        {"9600,N,8,1", 9600},
+        {"38400,n,8,1", 38400},
+        {"14400,N,8,1", 14400},
+        {"2400,N,8,1", 2400},
+        {"9600,E,8,1", 0},
+        {"9600,N,7,1", 0},
+        {"fast,N,8,1", 0},
+        {"", 0},
+        {"9600", 0},
     };
     for (const auto &[text, baud] : rows)
         EXPECT_EQ(baudOfLineSettings(QLatin1String(text)), baud) << text;

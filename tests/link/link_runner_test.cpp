@@ -69,7 +69,11 @@ TEST_F(LinkRunnerTest, WritesTheExactFramesOnTheWire)
     ASSERT_EQ(run(s), LinkRunner::Outcome::Completed);
     ASSERT_TRUE(capture.waitForBytes(24));
     EXPECT_EQ(capture.bytes().toHex(' '),
-              QByteArray::fromHex("00004653013102" "00464450010802" "00464d012002" "00580102").toHex(' '));
+        QByteArray::fromHex("00004653013102"
+                            "00464450010802"
+                            "00464d012002"
+                            "00580102")
+            .toHex(' '));
 }
 
 TEST_F(LinkRunnerTest, PausesAreNeverShorterThanSpecified)
@@ -237,7 +241,10 @@ TEST_F(LinkRunnerTest, ConfirmationHoldsTheLinkUntilAcknowledged)
     ASSERT_TRUE(capture.waitForBytes(15));
     test::runFor(20);
     EXPECT_TRUE(outcome.has_value());
-    EXPECT_EQ(capture.bytes().toHex(' '), QByteArray::fromHex("00505330300151525635323630" "2b02").toHex(' '));
+    EXPECT_EQ(capture.bytes().toHex(' '),
+        QByteArray::fromHex("00505330300151525635323630"
+                            "2b02")
+            .toHex(' '));
 }
 
 TEST_F(LinkRunnerTest, ClockFieldsAreReadWhenTheyAreWritten)
@@ -259,5 +266,11 @@ TEST_F(LinkRunnerTest, ClockFieldsAreReadWhenTheyAreWritten)
     ASSERT_TRUE(r.start(s, [&](LinkRunner::Outcome o) { outcome = o; }));
     ASSERT_TRUE(capture.waitForBytes(10));
     // The old hour with the new minute: each component is its own reading.
-    EXPECT_EQ(capture.bytes().toHex(' '), QByteArray::fromHex("0054494d4501" "11" "04" "04" "02").toHex(' '));
+    EXPECT_EQ(capture.bytes().toHex(' '),
+        QByteArray::fromHex("0054494d4501"
+                            "11"
+                            "04"
+                            "04"
+                            "02")
+            .toHex(' '));
 }

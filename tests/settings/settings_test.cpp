@@ -37,30 +37,87 @@ TEST(SettingsStore, EmptyStoreSavesEveryKeyInItsTextForm)
     ASSERT_TRUE(s.SaveAllSettings());
 
     const std::pair<const char *, const char *> expected[] = {
-        {"Preemphasis", "1"}, {"Pilot", "4"}, {"RDSPilot", "6"}, {"MPXdev", "10"},
-        {"AudioInput", "0"}, {"ComLim", "3"}, {"Attack", "0"}, {"Decay", "5"},
-        {"Integration", "3"}, {"Compression", "8"}, {"Threshold", "10"}, {"InputGain", "0"},
-        {"InputMute", "0"}, {"SWRAlarm", "6"}, {"TEMPAlarm", "5"}, {"IampAlarm", "28"},
-        {"UampAlarm", "18"}, {"PowerLimit", "6"}, {"LogoLine1", "Kestrel Devices "},
-        {"LogoLine2", "<ZEPHYRINE FM+> "}, {"AutoRead", "False"}, {"GCT", "0"}, {"GRT", "0"},
-        {"GEON", "0"}, {"CountryCode", "3"}, {"ECC", "3"}, {"COMSelected", "2"},
-        {"COMSpeed", "3"}, {"AreaCoverage", "1"}, {"ProgramReference", "128"},
-        {"MODE", "12"}, {"TP", "0"}, {"TransmitAF", "False"}, {"TA", "0"}, {"TXStereo", "0"},
-        {"TXPower", "100"}, {"TXFrequency", "100000"}, {"MS", "0"}, {"PTY", "10"},
-        {"AutoPS", "0"}, {"AutoPSDelay", "2"}, {"TurboPSDelay", "2"},
-        {"AutoPSPath", "c:\\SongName.txt"}, {"AutoRTPath", "c:\\SongName.txt"},
-        {"AutoPSSplit", "True"}, {"ScrollPS", "True"}, {"TrayAtStart", "False"},
-        {"RDSActive", "True"}, {"InsertTime", "True"}, {"InsertDate", "True"},
-        {"PS", "QRV5260+"}, {"PS1", "        "}, {"PS99", "        "},
-        {"PSDelay", "2"}, {"PSDelay1", "0"}, {"PSDelay99", "0"}, {"PSDelay100", "0"},
-        {"SETTOSAMEDELAY", "0"}, {"MG0", "External message 1"}, {"MG7", "External message 8"},
+        {"Preemphasis", "1"},
+        {"Pilot", "4"},
+        {"RDSPilot", "6"},
+        {"MPXdev", "10"},
+        {"AudioInput", "0"},
+        {"ComLim", "3"},
+        {"Attack", "0"},
+        {"Decay", "5"},
+        {"Integration", "3"},
+        {"Compression", "8"},
+        {"Threshold", "10"},
+        {"InputGain", "0"},
+        {"InputMute", "0"},
+        {"SWRAlarm", "6"},
+        {"TEMPAlarm", "5"},
+        {"IampAlarm", "28"},
+        {"UampAlarm", "18"},
+        {"PowerLimit", "6"},
+        {"LogoLine1", "Kestrel Devices "},
+        {"LogoLine2", "<ZEPHYRINE FM+> "},
+        {"AutoRead", "False"},
+        {"GCT", "0"},
+        {"GRT", "0"},
+        {"GEON", "0"},
+        {"CountryCode", "3"},
+        {"ECC", "3"},
+        {"COMSelected", "2"},
+        {"COMSpeed", "3"},
+        {"AreaCoverage", "1"},
+        {"ProgramReference", "128"},
+        {"MODE", "12"},
+        {"TP", "0"},
+        {"TransmitAF", "False"},
+        {"TA", "0"},
+        {"TXStereo", "0"},
+        {"TXPower", "100"},
+        {"TXFrequency", "100000"},
+        {"MS", "0"},
+        {"PTY", "10"},
+        {"AutoPS", "0"},
+        {"AutoPSDelay", "2"},
+        {"TurboPSDelay", "2"},
+        {"AutoPSPath", "c:\\SongName.txt"},
+        {"AutoRTPath", "c:\\SongName.txt"},
+        {"AutoPSSplit", "True"},
+        {"ScrollPS", "True"},
+        {"TrayAtStart", "False"},
+        {"RDSActive", "True"},
+        {"InsertTime", "True"},
+        {"InsertDate", "True"},
+        {"PS", "QRV5260+"},
+        {"PS1", "        "},
+        {"PS99", "        "},
+        {"PSDelay", "2"},
+        {"PSDelay1", "0"},
+        {"PSDelay99", "0"},
+        {"PSDelay100", "0"},
+        {"SETTOSAMEDELAY", "0"},
+        {"MG0", "External message 1"},
+        {"MG7", "External message 8"},
         {"RT2", "Check out the ORVENTA5000+, worlds only PC based FM transmitter!"},
-        {"RT3", "Turn your PC into a FM radio station!"}, {"RT6", "Turn your PC into a FM radio station!"},
-        {"RTSwitch", "1"}, {"AFNum", "0"}, {"AF1", "125"}, {"AF2", "0"}, {"AF7", "0"},
-        {"DId0", "1"}, {"DId3", "1"}, {"DynamicPS", "0"}, {"DynamicRT", "0"},
-        {"WinAmpVersion", "Studio"}, {"GetMP3Tag", "c:\\SongName.txt"}, {"ShutDown", "False"},
-        {"SettingsAtStart", "False"}, {"Scheme 0", ""}, {"Scheme 20", ""},
-        {"SchemeValue 0", "0"}, {"SchemeValue 20", "0"}, {"SchemeEnable", "0"},
+        {"RT3", "Turn your PC into a FM radio station!"},
+        {"RT6", "Turn your PC into a FM radio station!"},
+        {"RTSwitch", "1"},
+        {"AFNum", "0"},
+        {"AF1", "125"},
+        {"AF2", "0"},
+        {"AF7", "0"},
+        {"DId0", "1"},
+        {"DId3", "1"},
+        {"DynamicPS", "0"},
+        {"DynamicRT", "0"},
+        {"WinAmpVersion", "Studio"},
+        {"GetMP3Tag", "c:\\SongName.txt"},
+        {"ShutDown", "False"},
+        {"SettingsAtStart", "False"},
+        {"Scheme 0", ""},
+        {"Scheme 20", ""},
+        {"SchemeValue 0", "0"},
+        {"SchemeValue 20", "0"},
+        {"SchemeEnable", "0"},
     };
     for (const auto &[key, text] : expected) {
         const auto stored = l.store.value(QLatin1String(key));
@@ -84,19 +141,17 @@ TEST(SettingsStore, KeysAreUniqueAndFamiliesFollowTheirRule)
         EXPECT_TRUE(!seen.contains(k.key) && (seen.insert(k.key), true)) << k.key.toStdString();
     for (const auto &k : scheduleKeys(r))
         EXPECT_TRUE(!seen.contains(k.key) && (seen.insert(k.key), true)) << k.key.toStdString();
-    for (const char *key : {"PS", "PS1", "PS99", "PSDelay", "PSDelay100", "MG0", "MG7", "RT1", "RT6",
-                            "AF1", "AF7", "DId0", "DId3", "COMDevice1", "COMDevice16",
-                            "Scheme 0", "Scheme 20", "SchemeValue 20", "SchemeEnable"})
+    for (const char *key : {"PS", "PS1", "PS99", "PSDelay", "PSDelay100", "MG0", "MG7", "RT1", "RT6", "AF1", "AF7",
+             "DId0", "DId3", "COMDevice1", "COMDevice16", "Scheme 0", "Scheme 20", "SchemeValue 20", "SchemeEnable"})
         EXPECT_TRUE(seen.contains(QLatin1String(key))) << key;
-    for (const char *key : {"PS0", "PS100", "PSDelay0", "PSDelay101", "MG8", "AF0", "AF8", "RT0", "RT7",
-                            "COMDevice0", "COMDevice17", "Scheme 21"})
+    for (const char *key : {"PS0", "PS100", "PSDelay0", "PSDelay101", "MG8", "AF0", "AF8", "RT0", "RT7", "COMDevice0",
+             "COMDevice17", "Scheme 21"})
         EXPECT_FALSE(seen.contains(QLatin1String(key))) << key;
 }
 
 TEST(SettingsStore, ModeOutsideTheFamiliesLoadsAsClassic)
 {
-    const std::pair<const char *, int> rows[] = {{"0", 12}, {"7", 12}, {"11", 11}, {"12", 12},
-                                                  {"13", 13}, {"-1", 12}};
+    const std::pair<const char *, int> rows[] = {{"0", 12}, {"7", 12}, {"11", 11}, {"12", 12}, {"13", 13}, {"-1", 12}};
     for (const auto &[stored, mode] : rows) {
         Loaded l{{"MODE", stored}};
         EXPECT_EQ(l.record.MODE, mode) << stored;
@@ -157,12 +212,22 @@ TEST(SettingsStore, UnconvertibleValuesReadAsTheirDefault)
         bool repaired;
     };
     const Row rows[] = {
-        {"Pilot", "abc", true},        {"Pilot", "70000", true},     {"Pilot", " 7 ", false},
-        {"Pilot", "-32768", false},    {"Pilot", "32768", true},     {"Pilot", "", true},
-        {"TXFrequency", "70000", false}, {"TXFrequency", "9999999999", true},
-        {"TXFrequency", "98.5", true}, {"AutoRead", "maybe", true},  {"AutoRead", "True", false},
-        {"AutoRead", "false", false},  {"AutoRead", "0", false},     {"AutoRead", "-1", false},
-        {"TransmitAF", "2", false},    {"RT", "any text at all", false},
+        {"Pilot", "abc", true},
+        {"Pilot", "70000", true},
+        {"Pilot", " 7 ", false},
+        {"Pilot", "-32768", false},
+        {"Pilot", "32768", true},
+        {"Pilot", "", true},
+        {"TXFrequency", "70000", false},
+        {"TXFrequency", "9999999999", true},
+        {"TXFrequency", "98.5", true},
+        {"AutoRead", "maybe", true},
+        {"AutoRead", "True", false},
+        {"AutoRead", "false", false},
+        {"AutoRead", "0", false},
+        {"AutoRead", "-1", false},
+        {"TransmitAF", "2", false},
+        {"RT", "any text at all", false},
     };
     for (const Row &row : rows) {
         Loaded l{{row.key, row.stored}};
@@ -181,8 +246,8 @@ TEST(SettingsStore, SchedulePacksLinesIntoSlotsFromZero)
 {
     Loaded l{};
     l.record.SchemeList = {{QStringLiteral("05:00   87.500MHz  00%  DAILY"), true},
-                           {QStringLiteral("06:00   98.000MHz  40%  DAILY"), false},
-                           {QStringLiteral("23:59  108.000MHz 100%  SA SU"), true}};
+        {QStringLiteral("06:00   98.000MHz  40%  DAILY"), false},
+        {QStringLiteral("23:59  108.000MHz 100%  SA SU"), true}};
     l.record.SchemeEnable = 1;
     Settings(l.record, l.store).SaveAllSettings();
     for (int i = 0; i < kSchemeSlots; ++i) {
@@ -196,12 +261,10 @@ TEST(SettingsStore, SchedulePacksLinesIntoSlotsFromZero)
 
 TEST(SettingsStore, ScheduleReadsOnlyTheNonEmptySlotsInOrder)
 {
-    Loaded l{{"Scheme 0", "A"}, {"Scheme 4", "B"}, {"Scheme 20", "C"},
-             {"SchemeValue 0", "0"}, {"SchemeValue 1", "1"}, {"SchemeValue 2", "1"}, {"SchemeValue 4", "1"},
-             {"SchemeEnable", "1"}};
-    const std::vector<SchemeEntry> expected = {{QStringLiteral("A"), false},
-                                               {QStringLiteral("B"), true},
-                                               {QStringLiteral("C"), true}};
+    Loaded l{{"Scheme 0", "A"}, {"Scheme 4", "B"}, {"Scheme 20", "C"}, {"SchemeValue 0", "0"}, {"SchemeValue 1", "1"},
+        {"SchemeValue 2", "1"}, {"SchemeValue 4", "1"}, {"SchemeEnable", "1"}};
+    const std::vector<SchemeEntry> expected
+        = {{QStringLiteral("A"), false}, {QStringLiteral("B"), true}, {QStringLiteral("C"), true}};
     EXPECT_EQ(l.record.SchemeList, expected);
     EXPECT_EQ(l.record.SchemeEnable, 1);
 }
@@ -221,10 +284,14 @@ protected:
 TEST_F(PlatformStoreTest, RoundTripKeepsAwkwardTextsExactly)
 {
     const QString texts[] = {
-        QStringLiteral("Artist, Title, Album"), QStringLiteral("   leading blanks"),
-        QStringLiteral("say \"hello\""),        QStringLiteral("Motörhead – Ace of Spades"),
-        QStringLiteral("semi;colon=equals#hash"), QStringLiteral("back\\slash"),
-        QStringLiteral("trailing  "),           QString(),
+        QStringLiteral("Artist, Title, Album"),
+        QStringLiteral("   leading blanks"),
+        QStringLiteral("say \"hello\""),
+        QStringLiteral("Motörhead – Ace of Spades"),
+        QStringLiteral("semi;colon=equals#hash"),
+        QStringLiteral("back\\slash"),
+        QStringLiteral("trailing  "),
+        QString(),
     };
     {
         PlatformStore store;

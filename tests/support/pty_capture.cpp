@@ -9,7 +9,7 @@
 
 namespace zfm::test {
 
-PtyCapture::PtyCapture() : reader_([this] { readLoop(); }) {}
+PtyCapture::PtyCapture() : reader_([this] { readLoop(); }) { }
 
 PtyCapture::~PtyCapture()
 {

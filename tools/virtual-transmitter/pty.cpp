@@ -29,7 +29,7 @@ Pty::Pty()
     slavePath_ = QString::fromLocal8Bit(name);
     heldSlave_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     // Raw line discipline, so every byte passes unchanged in both directions.
-    struct termios2 t {};
+    struct termios2 t { };
     if (::ioctl(heldSlave_, TCGETS2, &t) == 0) {
         t.c_iflag = 0;
         t.c_oflag = 0;
@@ -51,7 +51,7 @@ Pty::~Pty()
 
 int Pty::baud() const
 {
-    struct termios2 t {};
+    struct termios2 t { };
     if (master_ < 0 || ::ioctl(master_, TCGETS2, &t) != 0)
         return 0;
     if ((t.c_cflag & CBAUD) == BOTHER)
