@@ -80,9 +80,10 @@ WireScript &WireScript::frameWithExtraPause(
     if (inside)
         status(inside->text, inside->progress);
     write(value).pause(kWritePauseMs);
+    write(QByteArray(1, kTerminator));
     if (extraMs > 0)
         pause(extraMs);
-    return write(QByteArray(1, kTerminator)).pause(kFramePauseMs);
+    return pause(kFramePauseMs);
 }
 
 QByteArray WireScript::bytes() const

@@ -85,8 +85,8 @@ public:
     // in one write and 10 ms; the terminator and the 50 ms frame pause.
     WireScript &frame(int leadIn, const QByteArray &name, const QByteArray &value,
         const std::optional<step::Status> &inside = std::nullopt);
-    // The same frame with `extraMs` more pause between its value and its
-    // terminator's frame pause.
+    // The same frame with `extraMs` more pause after its terminator, before the
+    // frame pause.
     WireScript &frameWithExtraPause(int leadIn, const QByteArray &name, const QByteArray &value,
         const std::optional<step::Status> &inside, int extraMs);
     // The frame's first part, up to and including the separator and its pause.
