@@ -1,0 +1,12 @@
+#pragma once
+
+#include "link/wire_script.h"
+#include "settings/settings_record.h"
+
+namespace zfm {
+
+// "Send RT and PS": OpenPort with line settings, the RadioText, the eight
+// messages, the 100 PS texts and their delays, the store command, "Ready".
+WireScript SendRTAndPS(const SettingsRecord &record);
+
+} // namespace zfm

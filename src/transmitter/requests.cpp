@@ -1,0 +1,54 @@
+#include "transmitter/requests.h"
+
+#include "link/encodings.h"
+#include "transmitter/frequency.h"
+
+namespace zfm {
+
+namespace {
+
+WireScript testFrame(const QByteArray &name, const QString &status, double progress, const QByteArray &value)
+{
+    WireScript s;
+    s.open();
+    s.write(QByteArray(1, kLeadIn)).pause(kWritePauseMs).pause(kWritePauseMs);
+    s.write(name).pause(kWritePauseMs).write(QByteArray(1, kSeparator)).pause(kWritePauseMs);
+    s.status(status, progress);
+    return s.write(value).pause(kWritePauseMs).write(QByteArray(1, kTerminator));
+}
+
+} // namespace
+
+WireScript statusRequestScript()
+{
+    WireScript s;
+    s.pause(kWritePauseMs).close().pause(kWritePauseMs).open();
+    s.write(QByteArray(1, kLeadIn)).pause(kWritePauseMs);
+    s.write("FM").pause(kWritePauseMs);
+    s.write(QByteArray(1, kSeparator)).pause(kWritePauseMs);
+    s.status(QStringLiteral("Requesting DATA from the transmitter... 60%"), 12);
+    s.write(" ").pause(kWritePauseMs);
+    return s.write(QByteArray(1, kTerminator)).ready();
+}
+
+WireScript frequencyTestScript()
+{
+    return testFrame("FF", QStringLiteral("Setting transmitter frequency... 30%"), 6, FrequencyPair(kTestFrequencyKHz));
+}
+
+WireScript powerTestScript()
+{
+    return testFrame("FO", QStringLiteral("Setting output power... 20%"), 3, PowerByte(kTestPowerPercent));
+}
+
+WireScript readBackRequestScript()
+{
+    WireScript s;
+    s.open(LineSource::Fixed, QStringLiteral("38400,N,8,1"), true).pause(kWritePauseMs);
+    for (const QByteArray &part :
+        {QByteArray(1, kLeadIn), QByteArray("X"), QByteArray(1, kSeparator), QByteArray(1, kTerminator)})
+        s.write(part).pause(kWritePauseMs);
+    return s.status(QStringLiteral("Receiving RDS parameters..."), 0);
+}
+
+} // namespace zfm

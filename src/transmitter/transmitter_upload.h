@@ -1,0 +1,20 @@
+#pragma once
+
+#include "link/wire_script.h"
+#include "settings/settings_record.h"
+
+namespace zfm {
+
+// The classic family's transmitter upload: OpenPort without line settings,
+// nineteen frames ending with the store command "FW", 10 ms, close, "Ready".
+WireScript SendDataToTransmitter(const SettingsRecord &record);
+
+// The small family's one upload: transmitter settings and the main RDS items
+// together, thirty-six frames, the same opening and end steps.
+WireScript SendDataToTransmitterVesk(const SettingsRecord &record);
+
+// The RadioText as the small family's upload and the automatic update send it:
+// leading blanks removed, three carriage returns appended, cut to 64.
+QString rtWithThreeReturns(const QString &rt);
+
+} // namespace zfm

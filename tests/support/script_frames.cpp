@@ -1,0 +1,76 @@
+#include "support/script_frames.h"
+
+#include "link/encodings.h"
+
+namespace zfm::test {
+
+std::vector<FrameView> framesOf(const WireScript &script)
+{
+    // The writes of one frame: lead-in bytes, the name, 0x01, the value (one
+    // write, possibly empty or clock bytes), 0x02.
+    enum class Part { Idle, Name, Separator, Value, Terminator, After };
+    std::vector<FrameView> frames;
+    std::vector<step::Status> pending;
+    FrameView f;
+    Part part = Part::Idle;
+    auto flush = [&] {
+        if (part != Part::Idle && part != Part::After)
+            return;
+        if (!f.name.isEmpty())
+            frames.push_back(f);
+        f = FrameView{};
+        f.before = pending;
+        pending.clear();
+    };
+    for (const Step &s : script.steps()) {
+        if (const auto *w = std::get_if<step::Write>(&s)) {
+            const QByteArray &b = w->bytes;
+            if ((part == Part::Idle || part == Part::After) && b == QByteArray(1, kLeadIn)) {
+                flush();
+                part = Part::Name;
+                f.leadIn = 1;
+            } else if (part == Part::Name && b == QByteArray(1, kLeadIn)) {
+                ++f.leadIn;
+            } else if (part == Part::Name) {
+                f.name = b;
+                part = Part::Separator;
+            } else if (part == Part::Separator && b == QByteArray(1, kSeparator)) {
+                part = Part::Value;
+            } else if (part == Part::Value && b == QByteArray(1, kTerminator)) {
+                part = Part::After; // an empty value
+            } else if (part == Part::Value) {
+                f.value += b;
+                part = Part::Terminator;
+            } else if (part == Part::Terminator && b == QByteArray(1, kTerminator)) {
+                part = Part::After;
+            } else if (part == Part::Terminator && b.endsWith(kTerminator)) {
+                f.value += b.chopped(1); // value and terminator in one write
+                part = Part::After;
+            } else {
+                f.value += b;
+            }
+        } else if (std::holds_alternative<step::WriteClock>(s)) {
+            f.value += '\xFF';
+            part = Part::Terminator;
+        } else if (const auto *p = std::get_if<step::Pause>(&s)) {
+            if (part == Part::Terminator)
+                f.pauseBeforeTerminatorMs += p->ms;
+            else if (part == Part::After)
+                f.pauseAfterMs += p->ms;
+        } else if (const auto *st = std::get_if<step::Status>(&s)) {
+            if (part == Part::Idle || part == Part::After)
+                pending.push_back(*st);
+            else
+                f.inside.push_back(*st);
+        } else if (std::holds_alternative<step::Confirm>(s)) {
+            f.confirmed = true;
+        }
+    }
+    part = Part::After;
+    flush();
+    return frames;
+}
+
+QByteArray hex(const QByteArray &bytes) { return bytes.toHex(' '); }
+
+} // namespace zfm::test

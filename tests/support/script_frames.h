@@ -1,0 +1,34 @@
+#pragma once
+
+#include "link/wire_script.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+namespace zfm::test {
+
+// A wire script read back as the frames it puts on the wire, for tests that
+// compare sequences with the device documentation row by row.
+struct FrameView {
+    int leadIn = 0;
+    QByteArray name;
+    QByteArray value;
+    // Statuses set while the frame was being written (after its first byte).
+    std::vector<step::Status> inside;
+    // Statuses set between the previous frame's terminator and this frame's first byte.
+    std::vector<step::Status> before;
+    // Pauses between the value and the terminator, and after the terminator up
+    // to the next frame's first byte (or the script's end).
+    int pauseBeforeTerminatorMs = 0;
+    int pauseAfterMs = 0;
+    bool confirmed = false; // an operator confirmation before the terminator
+};
+
+std::vector<FrameView> framesOf(const WireScript &script);
+
+// Bytes as spaced hex ("00 46 44"), for readable failure messages.
+QByteArray hex(const QByteArray &bytes);
+
+} // namespace zfm::test
