@@ -227,7 +227,7 @@ TEST(RdsUpload, StaticPsWaitsForTheOperatorOnlyWhenAttended)
     const SettingsRecord r = classicDefaults();
     const auto attended = frameNamed(rdsSettingsSequence(r, Attended::Yes), "PS00");
     EXPECT_EQ(hex(commandFrame(1, attended->name, attended->value)),
-        hex(QByteArray::fromHex("0050533030015152563532363032"
+        hex(QByteArray::fromHex("00505330300151525635323630"
                                 "2b"
                                 "02")));
     EXPECT_TRUE(attended->confirmed);

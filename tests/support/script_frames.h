@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/wire_script.h"
+#include "support/printers.h"
 
 #include <QByteArray>
 #include <QString>
