@@ -1,13 +1,109 @@
 #pragma once
 
+#include "rds/preview.h"
+
 #include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+
+class QLabel;
+class QSystemTrayIcon;
+class QTabWidget;
 
 namespace zfm {
+
+class AboutBox;
+class AboutPage;
+class AlarmsPage;
+class AutoPsPage;
+class Clock;
+class RdsPage;
+class SettingsStore;
+class SidePanel;
+class Station;
+class TxMainPage;
+class clsWinAMP;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
+    struct Options {
+        // The about box shown while the program starts.
+        bool splash = true;
+        // Where the settings live and what the time is; the platform's by default.
+        SettingsStore *store = nullptr;
+        const Clock *clock = nullptr;
+    };
+
     explicit MainWindow(QWidget *parent = nullptr);
+    explicit MainWindow(const Options &options, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    Station &station() { return *station_; }
+    int helpContext() const { return helpContext_; }
+    QString statusText() const;
+    double progressValue() const;
+    QTabWidget *tabs() const { return tabs_; }
+    // Whether start-up has finished all of its steps (it stops early when the port is missing).
+    bool startedUp() const { return startedUp_; }
+
+    // The "Exit" menu command; closing the window does the same.
+    void Exitmnu_Click();
+    // "Move To Tray" and the tray icon's activation.
+    void moveToTray();
+    void restoreFromTray();
+    // "Contents": the help file beside the program.
+    void showHelp();
+    void showAbout();
+
+    static QString helpFilePath();
+
+signals:
+    // The program has finished exiting (the power-0 upload, when asked for, is done).
+    void exited();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildPages();
+    void bindStation();
+    void startUp();
+    void openPortAtStart();
+    void TabSelected(int index);
+    void refreshPages();
+    void showButtons();
+    void PreviewTick();
+    void finishExit();
+
+    std::unique_ptr<SettingsStore> ownStore_;
+    std::unique_ptr<Clock> ownClock_;
+    std::unique_ptr<Station> station_;
+    std::unique_ptr<clsWinAMP> winAmp_;
+    Options options_;
+
+    QTabWidget *tabs_ = nullptr;
+    TxMainPage *txMain_ = nullptr;
+    AlarmsPage *alarms_ = nullptr;
+    RdsPage *rds_ = nullptr;
+    AutoPsPage *autoPs_ = nullptr;
+    AboutPage *about_ = nullptr;
+    SidePanel *side_ = nullptr;
+    QLabel *status_ = nullptr;
+    QSystemTrayIcon *tray_ = nullptr;
+    QPointer<AboutBox> aboutBox_;
+
+    QTimer previewTimer_;
+    Preview preview_;
+
+    int helpContext_ = 20;
+    bool startedUp_ = false;
+    bool exiting_ = false;
+    bool exitDone_ = false;
 };
 
 } // namespace zfm

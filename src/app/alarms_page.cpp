@@ -1,0 +1,150 @@
+#include "app/alarms_page.h"
+
+#include "app/station.h"
+#include "app/tx_main_page.h"
+#include "app/widgets.h"
+#include "transmitter/transmitter_tables.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace zfm {
+
+namespace {
+
+struct BoxSpec {
+    const char *name;
+    const char *caption;
+    const char *initial;
+};
+// The report's boxes with their first contents.
+constexpr BoxSpec kBoxes[] = {
+    {"txtTXModel", "TX Model:", "000"},
+    {"txtOutputPower", "Output power:", "0.0W"},
+    {"txtReflectedPower", "Reflected power:", "0.0W"},
+    {"txtExcTemperature", "Exc. temperature:", "18C"},
+    {"txtAmpTemperature", "Amp. temperature:", "18C"},
+    {"txtAmpVoltage", "Amplifier voltage:", "0.0V"},
+    {"txtAmpCurrent", "Amplifier current:", "0.0A"},
+    {"txtExcCurrent", "Exciter current:", "0.0A"},
+    {"txtExcVoltage", "Exciter voltage:", "0.0V"},
+    {"txtUptime", "Uptime (D/H/M):", "0000D:00H:00M"},
+    {"txtUnitFrequency", "Unit frequency:", "100.000MHz"},
+};
+
+constexpr const char *kLampNames[]
+    = {"lblTAmpAlarm", "lblSwrAlarm", "lblTExcAlarm", "lblIAmpAlarm", "lblUAmpAlarm", "lblRemoteStandby"};
+constexpr const char *kLampCaptions[]
+    = {"T AMP ALARM", "SWR ALARM", "T EXC ALARM", "I AMP ALARM", "U AMP ALARM", "REMOTE standby"};
+
+} // namespace
+
+AlarmsPage::AlarmsPage(Station &station, QWidget *parent) : QWidget(parent), station_(station)
+{
+    auto *outer = new QVBoxLayout(this);
+    QGroupBox *frame = ui::frame(this, QStringLiteral("FM transmitter alarms and status"));
+    outer->addWidget(frame);
+    auto *grid = new QGridLayout(frame);
+
+    auto *thresholds = new QFormLayout;
+    for (auto field : {&SettingsRecord::TEMPAlarm, &SettingsRecord::SWRAlarm, &SettingsRecord::UampAlarm,
+             &SettingsRecord::IampAlarm}) {
+        const TransmitterList &l = *transmitterList(field);
+        ui::addRow(thresholds, QLatin1String(l.caption), transmitterCombo(station_, l, frame));
+    }
+    grid->addLayout(thresholds, 0, 0);
+
+    auto *buttons = new QVBoxLayout;
+    autoRead_ = new QCheckBox(QStringLiteral("Auto read TX"), frame);
+    autoRead_->setObjectName(QStringLiteral("chkAutoRead"));
+    autoRead_->setToolTip(QStringLiteral("Ask the transmitter for its status every second"));
+    readTx_ = new QPushButton(QStringLiteral("Read TX"), frame);
+    readTx_->setObjectName(QStringLiteral("cmdReadTX"));
+    readTx_->setToolTip(QStringLiteral("Ask the transmitter for its status once"));
+    buttons->addWidget(autoRead_);
+    buttons->addWidget(readTx_);
+    buttons->addStretch();
+    grid->addLayout(buttons, 1, 0);
+    connect(autoRead_, &QCheckBox::clicked, &station_, &Station::AutoReadChanged);
+    connect(readTx_, &QPushButton::clicked, this, &AlarmsPage::readTxClicked);
+
+    QGroupBox *status = ui::frame(frame, QStringLiteral("Transmitter status"));
+    auto *statusGrid = new QGridLayout(status);
+    auto *boxes = new QFormLayout;
+    for (const BoxSpec &b : kBoxes)
+        ui::addRow(boxes, QLatin1String(b.caption), ui::valueBox(status, b.name, QLatin1String(b.initial)));
+    statusGrid->addLayout(boxes, 0, 0, 2, 1);
+
+    auto *lampColumn = new QVBoxLayout;
+    for (size_t i = 0; i < lamps_.size(); ++i) {
+        auto *lamp = new QLabel(QLatin1String(kLampCaptions[i]), status);
+        lamp->setObjectName(QLatin1String(kLampNames[i]));
+        lamp->setAlignment(Qt::AlignCenter);
+        lamp->setFrameShape(QFrame::Box);
+        lamp->setAutoFillBackground(true);
+        lamp->setMinimumWidth(lamp->fontMetrics().horizontalAdvance(QStringLiteral("REMOTE standby")) + 16);
+        lamps_[i] = lamp;
+        lampColumn->addWidget(lamp);
+        setLamp(static_cast<int>(i), false);
+    }
+    lampColumn->addStretch();
+    statusGrid->addLayout(lampColumn, 0, 1);
+
+    auto *audioColumn = new QVBoxLayout;
+    auto *audioLabel = new QLabel(QStringLiteral("Audio:"), status);
+    audio_ = new QProgressBar(status);
+    audio_->setObjectName(QStringLiteral("prgAudio"));
+    audio_->setOrientation(Qt::Vertical);
+    audio_->setRange(0, 100);
+    audio_->setValue(0);
+    audio_->setTextVisible(false);
+    audio_->setAccessibleName(QStringLiteral("Audio:"));
+    audioLabel->setBuddy(audio_);
+    audioColumn->addWidget(audioLabel, 0, Qt::AlignHCenter);
+    audioColumn->addWidget(audio_, 1, Qt::AlignHCenter);
+    statusGrid->addLayout(audioColumn, 0, 2, 2, 1);
+    grid->addWidget(status, 0, 1, 2, 1);
+    refresh();
+}
+
+void AlarmsPage::refresh()
+{
+    const SettingsRecord &r = station_.record();
+    {
+        const QSignalBlocker block(autoRead_);
+        autoRead_->setChecked(r.AutoRead);
+    }
+    for (auto field : {&SettingsRecord::TEMPAlarm, &SettingsRecord::SWRAlarm, &SettingsRecord::UampAlarm,
+             &SettingsRecord::IampAlarm}) {
+        const TransmitterList &l = *transmitterList(field);
+        if (auto *combo = findChild<QComboBox *>(QLatin1String(l.objectName)))
+            showPosition(combo, r.*field);
+    }
+}
+
+void AlarmsPage::setLamp(int index, bool on)
+{
+    QLabel *lamp = lamps_.at(index);
+    QPalette p = lamp->palette();
+    p.setColor(QPalette::Window, on ? QColor(255, 0, 0) : QColor(224, 224, 224));
+    p.setColor(QPalette::WindowText, on ? Qt::white : Qt::black);
+    lamp->setPalette(p);
+    lamp->setProperty("on", on);
+}
+
+bool AlarmsPage::lampOn(int index) const { return lamps_.at(index)->property("on").toBool(); }
+
+void AlarmsPage::setAudioLevel(int level)
+{
+    audio_->setValue(level);
+    audio_->setToolTip(QString::number(level) + QLatin1Char('%'));
+}
+
+QLabel *AlarmsPage::box(const char *objectName) const { return findChild<QLabel *>(QLatin1String(objectName)); }
+
+} // namespace zfm

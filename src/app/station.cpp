@@ -1,0 +1,166 @@
+#include "app/station.h"
+
+#include "link/clock.h"
+#include "rds/rt_ps_upload.h"
+#include "settings/settings_store.h"
+#include "transmitter/requests.h"
+
+#include <QTimer>
+
+namespace zfm {
+
+Station::Station(SettingsStore &store, const Clock &clock, QObject *parent)
+    : QObject(parent),
+      store_(store),
+      settings_(record_, store),
+      clock_(clock),
+      port_(record_, &record_.LineSettings),
+      runner_(port_, clock_)
+{
+    connect(&runner_, &LinkRunner::statusChanged, this, &Station::statusChanged);
+    connect(&runner_, &LinkRunner::failed, this, &Station::onFailed);
+    connect(&runner_, &LinkRunner::confirmationRequested, this, &Station::confirmationRequested);
+    connect(&runner_, &LinkRunner::busyChanged, this, [this](bool busy) {
+        if (!busy && !queued_.empty())
+            QTimer::singleShot(0, this, &Station::runQueued);
+    });
+}
+
+Station::~Station() = default;
+
+void Station::save()
+{
+    if (settings_.SaveAllSettings() || storeFailureReported_)
+        return;
+    storeFailureReported_ = true;
+    tell(QStringLiteral("Your settings could not be written to the settings store. Changes are kept while the "
+                        "program runs; check that the settings folder is writable."));
+}
+
+void Station::setButtons(const Buttons &b)
+{
+    if (b == buttons_)
+        return;
+    buttons_ = b;
+    emit buttonsChanged();
+}
+
+void Station::EnableButtons() { setButtons({true, true, true, !record_.AutoRead}); }
+
+void Station::disableSendButtons() { setButtons({false, false, false, false}); }
+
+void Station::TabSelected()
+{
+    Buttons b = buttons_;
+    b.sendRtAndPs = true;
+    b.sendSettings = true;
+    setButtons(b);
+}
+
+void Station::setReadTxEnabled(bool enabled)
+{
+    Buttons b = buttons_;
+    b.readTx = enabled;
+    setButtons(b);
+}
+
+void Station::tell(const QString &text)
+{
+    if (messenger_)
+        messenger_(text);
+}
+
+void Station::CheckAutoUpdate()
+{
+    if (checkAutoUpdate_)
+        checkAutoUpdate_();
+}
+
+void Station::onFailed(const LinkFailure &failure)
+{
+    tell(failure.message());
+    if (failure.kind == LinkFailure::Kind::PortMissing) {
+        // The one failure action of every sender: the automatic update and the
+        // automatic status read would only meet the same missing port again.
+        CheckAutoUpdate();
+        if (record_.AutoRead) {
+            AutoReadChanged(false);
+            emit autoReadChanged(false);
+        }
+    }
+}
+
+void Station::whenLinkFree(std::function<void()> start)
+{
+    if (!runner_.isBusy() && queued_.empty()) {
+        start();
+        return;
+    }
+    queued_.push_back(std::move(start));
+}
+
+void Station::runQueued()
+{
+    while (!runner_.isBusy() && !queued_.empty()) {
+        auto next = std::move(queued_.front());
+        queued_.pop_front();
+        next();
+    }
+}
+
+void Station::SendSettings(Attended attended, std::function<void()> after)
+{
+    disableSendButtons();
+    whenLinkFree([this, attended, after = std::move(after)]() mutable {
+        const bool small = isSmallFamily(record_);
+        WireScript script = SendSettingsScript(record_, attended);
+        if (!small)
+            save(); // AFNum was recomputed
+        runner_.start(std::move(script), [this, small, after = std::move(after)](LinkRunner::Outcome) {
+            if (small) {
+                // The small family gives back three buttons; "Read TX" keeps its state.
+                Buttons b = buttons_;
+                b.sendRtAndPs = b.sendSettings = b.readRds = true;
+                setButtons(b);
+            } else {
+                EnableButtons();
+            }
+            if (after)
+                after();
+        });
+    });
+}
+
+void Station::SendRTAndPS()
+{
+    disableSendButtons();
+    whenLinkFree(
+        [this] { runner_.start(zfm::SendRTAndPS(record_), [this](LinkRunner::Outcome) { EnableButtons(); }); });
+}
+
+void Station::testFrequency()
+{
+    whenLinkFree([this] { runner_.start(frequencyTestScript()); });
+}
+
+void Station::testPower()
+{
+    whenLinkFree([this] { runner_.start(powerTestScript()); });
+}
+
+void Station::applyFamily(int16_t mode)
+{
+    record_.MODE = mode;
+    record_.COMSpeed = mode == kModeSmall ? 5 : 2;
+    port_.applyComSpeed(record_.COMSpeed);
+    save();
+}
+
+void Station::AutoReadChanged(bool ticked)
+{
+    record_.AutoRead = ticked;
+    setReadTxEnabled(!ticked);
+    save();
+}
+
+} // namespace zfm

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "link/link_failure.h"
+#include "link/link_runner.h"
+#include "link/serial_link.h"
+#include "rds/rds_upload.h"
+#include "settings/settings.h"
+
+#include <QObject>
+
+#include <deque>
+#include <functional>
+
+namespace zfm {
+
+class Clock;
+class SettingsStore;
+
+// The one facade between the window and the transmitter: the settings record
+// and its store, the main port, the link runner, the send buttons' enabling
+// rules and the operations behind the buttons. No widgets here; the window
+// mirrors what this says.
+class Station : public QObject {
+    Q_OBJECT
+public:
+    // Enabled state of the buttons that device operations disable and give back.
+    struct Buttons {
+        bool sendRtAndPs = true;
+        bool sendSettings = true;
+        bool readRds = true;
+        bool readTx = true;
+        bool operator==(const Buttons &) const = default;
+    };
+
+    Station(SettingsStore &store, const Clock &clock, QObject *parent = nullptr);
+    ~Station() override;
+
+    SettingsRecord &record() { return record_; }
+    const SettingsRecord &record() const { return record_; }
+    Settings &settings() { return settings_; }
+    SerialLink &port() { return port_; }
+    LinkRunner &runner() { return runner_; }
+    const Clock &clock() const { return clock_; }
+
+    // Writes the whole record; a store that cannot be written is reported once.
+    void save();
+
+    // ---- Buttons ----
+    const Buttons &buttons() const { return buttons_; }
+    // Enables "Send RT and PS", "Send settings", "Read RDS settings", and
+    // "Read TX" unless "Auto read TX" is ticked.
+    void EnableButtons();
+    void EnableButtons2() { EnableButtons(); }
+    // A device operation starts: the four buttons go grey.
+    void disableSendButtons();
+    // Switching tabs gives "Send RT and PS" and "Send settings" back.
+    void TabSelected();
+    void setReadTxEnabled(bool enabled);
+
+    // ---- Operations ----
+    // "Send settings": the selected family's upload. Attended uploads confirm
+    // the static PS with the operator. `after` runs when it has ended (also
+    // after a failure). Waits for a running script to end first.
+    void SendSettings(Attended attended, std::function<void()> after = {});
+    // "Send RT and PS".
+    void SendRTAndPS();
+    // The "103" and "32%" buttons.
+    void testFrequency();
+    void testPower();
+
+    // The device family: MODE, its speed code and line settings applied to the
+    // main port at once.
+    void applyFamily(int16_t mode);
+    // "Auto read TX": stores AutoRead and gives "Read TX" back or takes it away.
+    void AutoReadChanged(bool ticked);
+
+    // Switches the automatic PS/RT update off; set by the auto-update engine.
+    void setCheckAutoUpdate(std::function<void()> checkAutoUpdate) { checkAutoUpdate_ = std::move(checkAutoUpdate); }
+    void CheckAutoUpdate();
+
+    // Shows a message to the operator and returns when it has been read.
+    void setMessenger(std::function<void(const QString &)> messenger) { messenger_ = std::move(messenger); }
+    void tell(const QString &text);
+
+    // Runs `start` now when the link is free, else as soon as it is.
+    void whenLinkFree(std::function<void()> start);
+
+signals:
+    void statusChanged(const QString &text, double progress);
+    void buttonsChanged();
+    // "Auto read TX" was changed by the program (failure action).
+    void autoReadChanged(bool ticked);
+    // Fields the window shows changed outside its own handlers.
+    void recordChanged();
+    void confirmationRequested(const QString &text);
+
+private:
+    void onFailed(const LinkFailure &failure);
+    void runQueued();
+    void setButtons(const Buttons &b);
+
+    SettingsRecord record_;
+    SettingsStore &store_;
+    Settings settings_;
+    const Clock &clock_;
+    SerialLink port_;
+    LinkRunner runner_;
+    Buttons buttons_;
+    std::deque<std::function<void()>> queued_;
+    std::function<void()> checkAutoUpdate_;
+    std::function<void(const QString &)> messenger_;
+    bool storeFailureReported_ = false;
+};
+
+} // namespace zfm
