@@ -59,6 +59,9 @@ struct EvaluatedMinute {
 //   if (auto m = evaluator.onTimerSchedule(record, runner.isBusy())) {
 //       applyScheme(record, *m);  // then displays, SaveAllSettings, SendSettings
 //   }
+//
+// Start SendSettings in the same handler: the link was free when the tick
+// looked, and the minute now counts as evaluated.
 class ScheduleEvaluator {
 public:
     explicit ScheduleEvaluator(const Clock &clock) : clock_(clock) { }
