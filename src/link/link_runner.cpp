@@ -14,19 +14,6 @@ namespace {
 // last stretch of a pause is slept instead (never more than this long).
 constexpr qint64 kSleepBelowNs = 2'000'000;
 
-int clockValue(ClockField field, const QDateTime &now)
-{
-    switch (field) {
-    case ClockField::Hour: return now.time().hour();
-    case ClockField::Minute: return now.time().minute();
-    case ClockField::Second: return now.time().second();
-    case ClockField::Year: return now.date().year() - 2004;
-    case ClockField::Month: return now.date().month();
-    case ClockField::Day: return now.date().day();
-    }
-    return 0;
-}
-
 } // namespace
 
 LinkRunner::LinkRunner(SerialLink &link, const Clock &clock, QObject *parent)
@@ -103,7 +90,7 @@ bool LinkRunner::execute(const Step &s)
         }
         nextAtNs_ = elapsed_.nsecsElapsed();
     } else if (const auto *c = std::get_if<step::WriteClock>(&s)) {
-        if (!link_.write(OffsetByte(clockValue(c->field, clock_.now())))) {
+        if (!link_.write(OffsetByte(clockFieldValue(c->field, clock_.now())))) {
             fail(LinkFailure{LinkFailure::Kind::LineLost, link_.openComNumber(), link_.openDevice(), {}});
             return false;
         }

@@ -1,8 +1,22 @@
 #include "link/wire_script.h"
 
+#include "link/clock.h"
 #include "link/encodings.h"
 
 namespace zfm {
+
+int clockFieldValue(ClockField field, const QDateTime &now)
+{
+    switch (field) {
+    case ClockField::Hour: return now.time().hour();
+    case ClockField::Minute: return now.time().minute();
+    case ClockField::Second: return now.time().second();
+    case ClockField::Year: return now.date().year() - 2004;
+    case ClockField::Month: return now.date().month();
+    case ClockField::Day: return now.date().day();
+    }
+    return 0;
+}
 
 WireScript &WireScript::write(QByteArray bytes)
 {
@@ -94,6 +108,18 @@ QByteArray WireScript::bytes() const
             out += w->bytes;
         else if (std::holds_alternative<step::WriteClock>(s))
             out += '\xFF';
+    }
+    return out;
+}
+
+QByteArray WireScript::bytes(const Clock &clock) const
+{
+    QByteArray out;
+    for (const Step &s : steps_) {
+        if (const auto *w = std::get_if<step::Write>(&s))
+            out += w->bytes;
+        else if (const auto *c = std::get_if<step::WriteClock>(&s))
+            out += OffsetByte(clockFieldValue(c->field, clock.now()));
     }
     return out;
 }

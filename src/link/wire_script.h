@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 #include <optional>
@@ -13,8 +14,13 @@ namespace zfm {
 // order. Builders are pure; the link runner is the one place that knows time
 // and the port.
 
+class Clock;
+
 // One component of the PC clock, read when it is written and sent as OffsetByte.
 enum class ClockField { Hour, Minute, Second, Year, Month, Day };
+
+// The value a clock field carries before its offset: the year counts from 2004.
+int clockFieldValue(ClockField field, const QDateTime &now);
 
 // Where the line settings come from when the port is opened.
 enum class LineSource {
@@ -97,6 +103,8 @@ public:
 
     // What the script puts on the wire (clock fields as a placeholder byte 0xFF).
     QByteArray bytes() const;
+    // The same with each clock field read from `clock` when it comes, as the runner does.
+    QByteArray bytes(const Clock &clock) const;
     // The sum of its pauses: the shortest time the script can take.
     int totalPauseMs() const;
     // Every status step in order, Ready as ("Ready", 0).

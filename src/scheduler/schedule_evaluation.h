@@ -1,0 +1,90 @@
+#pragma once
+
+#include "settings/settings_record.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace zfm {
+
+class Clock;
+
+// One ticked line of the list, read by its columns.
+struct SchemeTableEntry {
+    int16_t hour = 0; // kNoTime for a line that begins with "-"
+    int16_t minute = 0;
+    QString frequencyText; // "99.500MHz"
+    int16_t power = 0;
+    QString days; // weekday digits, "1" = Monday ... "7" = Sunday; "1234567" for DAILY
+    int listIndex = 0; // the line's position in the list
+    bool operator==(const SchemeTableEntry &) const = default;
+};
+
+inline constexpr int16_t kNoTime = 99;
+
+// SchemeTables: one entry per ticked line, in list order. Empty when the list
+// is empty or nothing is ticked (ScheduleActive false).
+std::vector<SchemeTableEntry> ParseSchemes(const std::vector<SchemeEntry> &list);
+
+// A scheme to apply: the transmitter frequency (kHz) and output power (percent).
+struct SchemeMatch {
+    int32_t frequencyKHz = 0;
+    int16_t power = 0;
+    int listIndex = 0;
+    bool operator==(const SchemeMatch &) const = default;
+};
+
+// What an entry would set, or nothing when it cannot be used: a frequency
+// without "." or off the band's 50 kHz raster, a power outside 0..100, a time
+// that is no time of day. Such lines are left alone by the evaluation.
+std::optional<SchemeMatch> readScheme(const SchemeTableEntry &entry);
+
+// Sets TXFrequency and TXPower from a match, nothing else. The window then
+// shows them (frequency display, power slider) and runs SendSettings.
+void applyScheme(SettingsRecord &record, const SchemeMatch &match);
+
+// Weekday (Sunday = 1 ... Saturday = 7), hour and minute of an evaluation.
+struct EvaluatedMinute {
+    int16_t weekday = 0;
+    int16_t hour = 0;
+    int16_t minute = 0;
+    bool operator==(const EvaluatedMinute &) const = default;
+};
+
+// The scheduler's evaluation state, owned by the window next to TimerSchedule:
+//
+//   if (auto m = evaluator.onTimerSchedule(record, runner.isBusy())) {
+//       applyScheme(record, *m);  // then displays, SaveAllSettings, SendSettings
+//   }
+//
+// Start SendSettings in the same handler: the link was free when the tick
+// looked, and the minute now counts as evaluated.
+class ScheduleEvaluator {
+public:
+    explicit ScheduleEvaluator(const Clock &clock) : clock_(clock) { }
+
+    // TimerSchedule (every 1000 ms): nothing while "Enable scheduler"
+    // (SchemeEnable) is off, and nothing while the link is busy, so the minute
+    // is evaluated by the first tick after the link is free; otherwise CompareTime.
+    std::optional<SchemeMatch> onTimerSchedule(SettingsRecord &record, bool linkBusy);
+
+    // One evaluation: each minute once (again after a scheme was added or
+    // modified), today's lines only, first match in list order wins; a 00:00
+    // line of today also matches while ScheduleChanged is set. Clears
+    // ScheduleChanged unless no line is ticked.
+    std::optional<SchemeMatch> CompareTime(SettingsRecord &record);
+
+    const EvaluatedMinute &LastEvaluatedMinute() const { return last_; }
+    bool ScheduleActive() const { return !tables_.empty(); }
+    const std::vector<SchemeTableEntry> &SchemeTables() const { return tables_; }
+
+private:
+    const Clock &clock_;
+    EvaluatedMinute last_;
+    std::vector<SchemeTableEntry> tables_;
+};
+
+} // namespace zfm
