@@ -214,6 +214,14 @@ void MainWindow::bindStation()
         connect(box, &QMessageBox::finished, station_.get(), [this] { station_->runner().confirm(); });
         box->open();
     });
+    s.setCheckAutoUpdate([this] {
+        // The automatic update off: PS "No", RT "No", type "Turn off".
+        SettingsRecord &r = station_->record();
+        r.AutoPS = 0;
+        r.RTSwitch = 0;
+        station_->save();
+        autoPs_->refresh();
+    });
     showButtons();
 }
 
