@@ -79,9 +79,10 @@ void Station::CheckAutoUpdate()
 void Station::onFailed(const LinkFailure &failure)
 {
     tell(failure.message());
-    if (failure.kind == LinkFailure::Kind::PortMissing) {
-        // The one failure action of every sender: the automatic update and the
-        // automatic status read would only meet the same missing port again.
+    if (failure.kind != LinkFailure::Kind::LineLost) {
+        // The failure action of every sender when the port cannot be opened:
+        // the automatic update and the automatic status read would only meet
+        // the same port again, with a message every second.
         CheckAutoUpdate();
         if (record_.AutoRead) {
             AutoReadChanged(false);
