@@ -96,6 +96,7 @@ void MainWindow::startUp()
 
     const QStringList unreadable = station_->settings().LoadAllSettings();
     const QStringList repaired = repairStoredValues(r);
+    station_->autoUpdate().restore();
     winAmp_ = std::make_unique<clsWinAMP>(r.WinAmpVersion);
 
     buildPages();
@@ -111,6 +112,7 @@ void MainWindow::startUp()
     if (!unreadable.isEmpty() || !repaired.isEmpty())
         station_->save();
 
+    station_->startTimers();
     previewTimer_.setInterval(1000);
     connect(&previewTimer_, &QTimer::timeout, this, &MainWindow::PreviewTick);
     previewTimer_.start();
@@ -213,14 +215,6 @@ void MainWindow::bindStation()
         box->setAttribute(Qt::WA_DeleteOnClose);
         connect(box, &QMessageBox::finished, station_.get(), [this] { station_->runner().confirm(); });
         box->open();
-    });
-    s.setCheckAutoUpdate([this] {
-        // The automatic update off: PS "No", RT "No", type "Turn off".
-        SettingsRecord &r = station_->record();
-        r.AutoPS = 0;
-        r.RTSwitch = 0;
-        station_->save();
-        autoPs_->refresh();
     });
     showButtons();
 }
