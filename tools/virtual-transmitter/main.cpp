@@ -87,8 +87,9 @@ int main(int argc, char **argv)
     });
     QObject::connect(&device, &VirtualTransmitter::lineCut, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
+    // The path is printed once the line is assigned, so whoever waits for it
+    // finds the assignment in place.
     std::optional<Registration> registration;
-    printLine(stdout, device.path());
     if (options.com > 0) {
         registration.emplace(options.com, device.path());
         if (!registration->isRegistered()) {
@@ -96,6 +97,9 @@ int main(int argc, char **argv)
                 stderr, QStringLiteral("zfm-virtual-transmitter: cannot write %1").arg(registration->storeFile()));
             return 1;
         }
+    }
+    printLine(stdout, device.path());
+    if (registration) {
         printLine(stdout,
             QStringLiteral("Assigned to COM %1 (%2 in %3)")
                 .arg(options.com)
