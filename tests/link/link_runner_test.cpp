@@ -293,6 +293,8 @@ TEST_F(LinkRunnerTest, AScriptsLastPauseHoldsOffTheNextScript)
     for (const auto &c : capture.chunks())
         at.insert(at.end(), static_cast<size_t>(c.bytes.size()), c.at);
     ASSERT_EQ(at.size(), 12u);
+    // Without the pause the two bytes arrive together; the bound leaves room
+    // for the line's own delivery jitter, which grows on a busy machine.
     const double gapMs = duration<double, std::milli>(at[6] - at[5]).count();
-    EXPECT_GE(gapMs, kFramePauseMs - 1.5);
+    EXPECT_GE(gapMs, kFramePauseMs / 2);
 }
