@@ -114,8 +114,14 @@ void ReplySender::run()
             if (!writeOne(job.bytes[i]))
                 break;
             addNs(due, characterNs);
-            if (job.gapEvery > 0 && (i + 1) % job.gapEvery == 0 && i + 1 < job.bytes.size())
+            if (job.gapEvery > 0 && (i + 1) % job.gapEvery == 0 && i + 1 < job.bytes.size()) {
+                // A pause in the line counts from the character before it, even when late.
+                timespec now{};
+                clock_gettime(CLOCK_MONOTONIC, &now);
+                if (nsUntil(due) < 0)
+                    due = now;
                 addNs(due, static_cast<long long>(job.gapMs) * 1'000'000);
+            }
         }
         std::lock_guard lock(mutex_);
         busy_ = false;
