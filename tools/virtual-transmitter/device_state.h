@@ -105,7 +105,7 @@ struct DeviceState {
     ClockState clock;
     Counters counters;
     std::deque<LogEntry> log; // the most recent entries only
-    static constexpr size_t kLogLimit = 1000;
+    static constexpr size_t kLogLimit = 300; // a whole "Send RT and PS" upload
 
     // A device fresh from the factory: the program's own defaults.
     static DeviceState factory();

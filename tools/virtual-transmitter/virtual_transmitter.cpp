@@ -66,11 +66,13 @@ void VirtualTransmitter::hangUp()
 void VirtualTransmitter::onReadable()
 {
     char buf[4096];
+    bool changed = false;
     for (;;) {
         const ssize_t n = ::read(pty_.masterFd(), buf, sizeof buf);
         if (n > 0) {
             for (const FrameEvent &e : decoder_.feed(QByteArray(buf, static_cast<qsizetype>(n)))) {
                 handle(e);
+                changed = true;
                 if (hungUp_)
                     return;
             }
@@ -82,7 +84,9 @@ void VirtualTransmitter::onReadable()
             notifier_->setEnabled(false); // the line is gone; nothing more will come
         break;
     }
-    writeStateFile();
+    // Only whole frames (or errors) change the state; most reads are parts of one.
+    if (changed)
+        writeStateFile();
 }
 
 void VirtualTransmitter::handle(const FrameEvent &event)
