@@ -56,7 +56,7 @@ void LinkRunner::confirm()
 void LinkRunner::advance()
 {
     const auto &steps = script_.steps();
-    while (busy_ && !awaitingConfirm_ && index_ < steps.size()) {
+    while (busy_ && !awaitingConfirm_) {
         const qint64 now = elapsed_.nsecsElapsed();
         if (now < nextAtNs_) {
             if (nextAtNs_ - now > kSleepBelowNs) {
@@ -66,11 +66,14 @@ void LinkRunner::advance()
             QThread::usleep(static_cast<unsigned long>((nextAtNs_ - now + 999) / 1000));
             continue;
         }
+        // The end waits like a step: a script's last pause holds off the next script.
+        if (index_ == steps.size()) {
+            finish(Outcome::Completed);
+            return;
+        }
         if (!execute(steps[index_++]))
             return;
     }
-    if (busy_ && !awaitingConfirm_)
-        finish(Outcome::Completed);
 }
 
 void LinkRunner::waitUntil(qint64 deadlineNs)

@@ -284,3 +284,27 @@ TEST_F(LinkRunnerTest, ClockFieldsAreReadWhenTheyAreWritten)
                             "02")
             .toHex(' '));
 }
+
+TEST_F(LinkRunnerTest, AScriptsLastPauseHoldsOffTheNextScript)
+{
+    // The first script ends on its frame pause; a second one started the
+    // moment the first is done must still keep that pause on the wire.
+    WireScript first;
+    first.open().frame(1, "PD", "1");
+    WireScript second;
+    second.frame(1, "PD", "2");
+    std::optional<LinkRunner::Outcome> outcome;
+    ASSERT_TRUE(runner.start(first,
+        [&](LinkRunner::Outcome) { EXPECT_TRUE(runner.start(second, [&](LinkRunner::Outcome o) { outcome = o; })); }));
+    ASSERT_TRUE(test::runUntil([&] { return outcome.has_value(); }));
+    ASSERT_TRUE(capture.waitForBytes(12));
+    // When each byte arrived: the first script's terminator is byte 5.
+    std::vector<steady_clock::time_point> at;
+    for (const auto &c : capture.chunks())
+        at.insert(at.end(), static_cast<size_t>(c.bytes.size()), c.at);
+    ASSERT_EQ(at.size(), 12u);
+    // Without the pause the two bytes arrive together; the bound leaves room
+    // for the line's own delivery jitter, which grows on a busy machine.
+    const double gapMs = duration<double, std::milli>(at[6] - at[5]).count();
+    EXPECT_GE(gapMs, kFramePauseMs / 2);
+}

@@ -1,0 +1,379 @@
+// How closely the link runner keeps the device's pacing over a real
+// pseudo-terminal, and how live the event loop stays meanwhile. Prints one
+// line per script:
+//   duration/pauses  - time from start to done over the sum of the script's pauses (goal <= 1.03)
+//   shortest gap     - the shortest time between two writes arriving, over the pause specified
+//                      between them (must be >= 1.00)
+//   longest UI stall - the longest wait of a 1 ms timer while the script runs (goal <= 20 ms)
+// and, for comparison, the same two figures for a plain thread writing every
+// 10 ms while the event loop idles: the kernel delivers pseudo-terminal bytes
+// to the reader through a work queue, so one write can arrive late and make
+// the gap after it look short, and a busy machine stalls any event loop. ZFM_BENCH_DETAIL=1 lists every short gap with
+// the gap before it.
+#include "command_decoder.h"
+#include "frame_decoder.h"
+#include "pty.h"
+
+#include "link/clock.h"
+#include "link/encodings.h"
+#include "link/link_runner.h"
+#include "link/serial_link.h"
+#include "rds/ps_upload.h"
+#include "rds/store_commands.h"
+#include "settings/settings_record.h"
+#include "transmitter/frequency.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+#include <QFile>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <fcntl.h>
+#include <mutex>
+#include <poll.h>
+#include <pthread.h>
+#include <sched.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace zfm;
+using SteadyClock = std::chrono::steady_clock;
+
+namespace {
+
+// Reads the master side on a thread of its own (real-time where allowed),
+// noting when each chunk arrived.
+class Recorder {
+public:
+    struct Chunk {
+        SteadyClock::time_point at;
+        QByteArray bytes;
+    };
+
+    Recorder() : thread_([this] { loop(); }) { }
+    ~Recorder()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+    QString path() const { return pty_.slavePath(); }
+    std::vector<Chunk> chunks() const
+    {
+        std::lock_guard lock(mutex_);
+        return chunks_;
+    }
+
+private:
+    void loop()
+    {
+        sched_param param{};
+        param.sched_priority = 10;
+        realTime_ = pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0;
+        char buf[4096];
+        while (!stop_) {
+            pollfd p{pty_.masterFd(), POLLIN, 0};
+            if (::poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN))
+                continue;
+            const ssize_t n = ::read(p.fd, buf, sizeof buf);
+            if (n <= 0)
+                continue;
+            const auto at = SteadyClock::now();
+            std::lock_guard lock(mutex_);
+            chunks_.push_back({at, QByteArray(buf, static_cast<qsizetype>(n))});
+        }
+    }
+
+public:
+    std::atomic<bool> realTime_{false};
+
+private:
+    vt::Pty pty_;
+    mutable std::mutex mutex_;
+    std::vector<Chunk> chunks_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// Each write of a script: where its bytes start on the wire, and the pause
+// specified between it and the next write.
+struct PlannedWrite {
+    qsizetype offset;
+    int pauseAfterMs;
+};
+
+std::vector<PlannedWrite> plannedWrites(const WireScript &script)
+{
+    std::vector<PlannedWrite> writes;
+    qsizetype offset = 0;
+    for (const Step &s : script.steps()) {
+        if (const auto *w = std::get_if<step::Write>(&s)) {
+            writes.push_back({offset, 0});
+            offset += w->bytes.size();
+        } else if (std::holds_alternative<step::WriteClock>(s)) {
+            writes.push_back({offset, 0});
+            offset += 1;
+        } else if (const auto *p = std::get_if<step::Pause>(&s); p && !writes.empty()) {
+            writes.back().pauseAfterMs += p->ms;
+        }
+    }
+    return writes;
+}
+
+struct Figures {
+    int frames = 0;
+    int malformed = 0;
+    double ratio = 0;
+    double shortestGap = 0;
+    qint64 longestStallMs = 0;
+};
+
+Figures measure(const WireScript &script, vt::Family family)
+{
+    Recorder recorder;
+    SettingsRecord record;
+    record.COMSelected = 1;
+    record.COMDevice[1] = recorder.path();
+    record.LineSettings = QStringLiteral("%1,N,8,1").arg(vt::familyBaud(family));
+    SystemClock clock;
+    SerialLink link(record, &record.LineSettings);
+    LinkRunner runner(link, clock);
+
+    // The event loop's responsiveness: the longest wait between 1 ms ticks.
+    QElapsedTimer sinceTick;
+    qint64 longestStallNs = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QElapsedTimer duration;
+    const bool detail = qEnvironmentVariableIsSet("ZFM_BENCH_DETAIL");
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 stallNs = sinceTick.nsecsElapsed();
+        longestStallNs = std::max(longestStallNs, stallNs);
+        if (detail && stallNs > 15'000'000)
+            std::printf(
+                "  UI stall of %lld ms ending %lld ms into the script\n", stallNs / 1'000'000, duration.elapsed());
+        sinceTick.restart();
+    });
+
+    QEventLoop loop;
+    qint64 durationNs = 0;
+    sinceTick.start();
+    tick.start(1);
+    duration.start();
+    runner.start(script, [&](LinkRunner::Outcome) {
+        durationNs = duration.nsecsElapsed();
+        loop.quit();
+    });
+    loop.exec();
+    tick.stop();
+    link.close();
+    QThread::msleep(100); // let the recorder take the last bytes
+
+    Figures f;
+    f.ratio = durationNs / (script.totalPauseMs() * 1e6);
+    f.longestStallMs = (longestStallNs + 500'000) / 1'000'000;
+
+    // Arrival time of every byte offset, then of every planned write.
+    const auto chunks = recorder.chunks();
+    std::vector<SteadyClock::time_point> byteAt;
+    QByteArray wire;
+    for (const auto &c : chunks) {
+        wire += c.bytes;
+        byteAt.insert(byteAt.end(), static_cast<size_t>(c.bytes.size()), c.at);
+    }
+    const auto writes = plannedWrites(script);
+    f.shortestGap = 1e9;
+    for (size_t i = 0; i + 1 < writes.size(); ++i) {
+        if (writes[i].pauseAfterMs == 0 || static_cast<size_t>(writes[i + 1].offset) >= byteAt.size())
+            continue;
+        const double gapMs = std::chrono::duration<double, std::milli>(
+            byteAt[static_cast<size_t>(writes[i + 1].offset)] - byteAt[static_cast<size_t>(writes[i].offset)])
+                                 .count();
+        f.shortestGap = std::min(f.shortestGap, gapMs / writes[i].pauseAfterMs);
+        if (qEnvironmentVariableIsSet("ZFM_BENCH_DETAIL") && gapMs / writes[i].pauseAfterMs < 0.98) {
+            const double before = i == 0
+                ? 0
+                : std::chrono::duration<double, std::milli>(
+                    byteAt[static_cast<size_t>(writes[i].offset)] - byteAt[static_cast<size_t>(writes[i - 1].offset)])
+                      .count();
+            std::printf("  short gap after write %zu: %.2f ms for %d ms (gap before it %.2f ms for %d ms)\n", i, gapMs,
+                writes[i].pauseAfterMs, before, i == 0 ? 0 : writes[i - 1].pauseAfterMs);
+        }
+    }
+    if (qEnvironmentVariableIsSet("ZFM_BENCH_DETAIL"))
+        std::printf("  reader real-time: %s\n", recorder.realTime_ ? "yes" : "no");
+
+    // What a device makes of it: every frame well-formed.
+    vt::FrameDecoder decoder;
+    vt::DeviceState device = vt::DeviceState::factory();
+    auto events = decoder.feed(wire);
+    for (auto &e : decoder.finish())
+        events.push_back(e);
+    for (const auto &e : events) {
+        const auto *frame = std::get_if<vt::RawFrame>(&e);
+        if (frame && vt::applyFrame(device, family, *frame).ok)
+            ++f.frames;
+        else
+            ++f.malformed;
+    }
+    return f;
+}
+
+// Shaped like "Send RT and PS": the RadioText, the eight messages, then the
+// 100 PS and 100 delay frames, with their status steps.
+WireScript sendRtAndPs(const SettingsRecord &r)
+{
+    WireScript s;
+    s.pause(kWritePauseMs).open(LineSource::ComSpeed);
+    s.frame(1, "RT", Text(r.RT.leftJustified(64)), step::Status{QStringLiteral("Sending RT to RDS encoder... 0%"), 1});
+    const int percent[] = {10, 20, 30, 40, 50, 65, 80, 90};
+    for (int k = 0; k < kMessages; ++k) {
+        s.frame(1, "MG" + QByteArray::number(k), Text(r.MG[k].leftJustified(64)),
+            step::Status{QStringLiteral("Sending Message %1 to RDS encoder... %2%").arg(k).arg(percent[k]), 1});
+    }
+    return s.append(dynamicPsFrames(r));
+}
+
+// Shaped like the small family's upload: 36 frames with their lead-ins,
+// value lengths and the longer pauses some of them take.
+WireScript smallFamilyUpload(const SettingsRecord &r)
+{
+    struct Row {
+        int leadIn;
+        QByteArray name;
+        QByteArray value;
+        int extraMs; // beyond the 50 ms frame pause
+    };
+    const QByteArray rt = Text((r.RT + QString(3, QChar(0x0D))).left(64));
+    const int diBits = r.DId[0] + 2 * r.DId[1] + 4 * r.DId[2] + 8 * r.DId[3];
+    const std::vector<Row> rows = {
+        {2, "FDY", OffsetByte(r.MPXdev), 10},
+        {2, "FDX", OffsetByte(r.RDSPilot), 10},
+        {2, "FDK", OffsetByte(r.ComLim), 10},
+        {2, "FDE", OffsetByte(r.AudioInput), 10},
+        {1, "FDP", OffsetByte(r.Pilot), 0},
+        {1, "FDR", DecimalText(r.Preemphasis), 0},
+        {2, "FS", DecimalText(r.TXStereo), 0},
+        {2, "FO", PowerByte(r.TXPower), 0},
+        {2, "FF", FrequencyPair(r.TXFrequency), 0},
+        {1, "PTY", PaddedDecimal2(r.PTY), 0},
+        {1, "PS", Text(r.PS[0]), 0},
+        {1, "RT", rt, 0},
+        {1, "TP", DecimalText(r.TP), 100},
+        {1, "TA", DecimalText(r.TA), 10},
+        {1, "MS", DecimalText(r.MS), 20},
+        {1, "ECC", OffsetByte(r.ECC), 10},
+        {1, "AF1", OffsetByte(r.AF[1]), 10},
+        {1, "D0D3", OffsetByte(diBits), 10},
+        {1, "CCAC", PaddedDecimal3(16 * r.CountryCode + r.AreaCoverage), 10},
+        {1, "PREF", PaddedDecimal3(r.ProgramReference), 10},
+        {1, "PWR", FlagText(r.RDSActive), 10},
+        {1, "GCT", DecimalText(r.GCT), 60},
+        {1, "GRT", DecimalText(r.GRT), 70},
+        {1, "GEON", DecimalText(r.GEON), 60},
+        {2, "FDA", OffsetByte(r.Attack), 0},
+        {2, "FDD", OffsetByte(r.Decay), 0},
+        {2, "FDH", OffsetByte(r.Threshold), 0},
+        {2, "FDC", OffsetByte(r.Compression), 0},
+        {2, "FDI", OffsetByte(r.Integration), 0},
+        {2, "FDG", OffsetByte(r.InputGain), 0},
+        {2, "FDM", OffsetByte(r.InputMute), 0},
+        {2, "FAT", OffsetByte(r.TEMPAlarm), 0},
+        {2, "FAS", OffsetByte(r.SWRAlarm), 0},
+        {2, "FAU", OffsetByte(r.UampAlarm), 0},
+        {2, "FAC", OffsetByte(r.IampAlarm), 0},
+        {1, "FW", "0", 0},
+    };
+    WireScript s;
+    s.open().pause(kWritePauseMs);
+    int progress = 0;
+    for (const Row &row : rows) {
+        const step::Status status{
+            QStringLiteral("Setting %1...").arg(QString::fromLatin1(row.name)), double(++progress)};
+        s.frameWithExtraPause(row.leadIn, row.name, row.value, status, row.extraMs);
+    }
+    return s.pause(kWritePauseMs).close().ready();
+}
+
+// The same line with a plain writer thread that sleeps exactly 10 ms after
+// each one-byte write, while the event loop runs idle with the same 1 ms
+// timer: the floor of both figures on this machine as it is loaded now.
+struct Reference {
+    double shortestGap = 0;
+    qint64 longestStallMs = 0;
+};
+
+Reference reference(int writes)
+{
+    Recorder recorder;
+    const int fd = ::open(QFile::encodeName(recorder.path()).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int i = 0; i < writes; ++i) {
+            const char c = 'x';
+            if (::write(fd, &c, 1) != 1)
+                break;
+            const timespec pause{0, kWritePauseMs * 1'000'000L};
+            clock_nanosleep(CLOCK_MONOTONIC, 0, &pause, nullptr);
+        }
+        done = true;
+    });
+    QElapsedTimer sinceTick;
+    qint64 longestStallNs = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QEventLoop loop;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longestStallNs = std::max(longestStallNs, sinceTick.nsecsElapsed());
+        sinceTick.restart();
+        if (done)
+            loop.quit();
+    });
+    sinceTick.start();
+    tick.start(1);
+    loop.exec();
+    writer.join();
+    QThread::msleep(100);
+    ::close(fd);
+    std::vector<SteadyClock::time_point> at;
+    for (const auto &c : recorder.chunks())
+        at.insert(at.end(), static_cast<size_t>(c.bytes.size()), c.at);
+    Reference r{1e9, (longestStallNs + 500'000) / 1'000'000};
+    for (size_t i = 1; i < at.size(); ++i) {
+        r.shortestGap = std::min(
+            r.shortestGap, std::chrono::duration<double, std::milli>(at[i] - at[i - 1]).count() / kWritePauseMs);
+    }
+    return r;
+}
+
+void report(const char *name, const WireScript &script, vt::Family family)
+{
+    const Figures f = measure(script, family);
+    std::printf("%s: %d frames, duration/pauses %.3f, shortest gap %.2fx, longest UI stall %lld ms%s\n", name, f.frames,
+        f.ratio, f.shortestGap, static_cast<long long>(f.longestStallMs),
+        f.malformed ? qPrintable(QStringLiteral(" (%1 malformed!)").arg(f.malformed)) : "");
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    SettingsRecord record;
+    report("send-rt-and-ps", sendRtAndPs(record), vt::Family::Classic);
+    report("small-family-upload", smallFamilyUpload(record), vt::Family::Small);
+    const Reference ref = reference(300);
+    std::printf("reference (plain writer thread, idle event loop): shortest gap %.2fx, longest UI stall %lld ms\n",
+        ref.shortestGap, static_cast<long long>(ref.longestStallMs));
+    return 0;
+}

@@ -1,0 +1,116 @@
+// Each fault mode as the program meets it on a real line.
+#include "device_fixture.h"
+#include "read_back_layout.h"
+
+#include "link/encodings.h"
+#include "support/wait.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+
+using namespace zfm;
+using namespace zfm::test;
+
+namespace {
+
+enum class Ask { Status, ReadBack };
+
+struct FaultRow {
+    const char *name;
+    vt::Faults faults;
+    Ask ask;
+};
+
+vt::Faults fault(void (*set)(vt::Faults &))
+{
+    vt::Faults f;
+    set(f);
+    return f;
+}
+
+class FaultMode : public DeviceOnLink, public ::testing::WithParamInterface<FaultRow> { };
+
+} // namespace
+
+TEST_P(FaultMode, ReplyIsSpoiledAsTheFaultSays)
+{
+    const FaultRow &row = GetParam();
+    vt::Options o;
+    o.family = vt::Family::Small; // 38400: a read-back takes under a second
+    o.faults = row.faults;
+    start(o);
+    std::vector<qint64> arrivals;
+    QElapsedTimer clockOnLine;
+    clockOnLine.start();
+    QObject::connect(&link, &SerialLink::received, [&](char) { arrivals.push_back(clockOnLine.elapsed()); });
+
+    WireScript s;
+    s.open().frame(1, row.ask == Ask::Status ? "FM" : "X", row.ask == Ask::Status ? " " : "");
+    ASSERT_EQ(run(withoutPauses(s)), LinkRunner::Outcome::Completed);
+    ASSERT_TRUE(waitForFrames(1));
+    ASSERT_TRUE(waitForReplies(20000));
+    runFor(200); // anything still to come would show now
+    const QByteArray normal
+        = row.ask == Ask::Status ? vt::statusReply(state(), o.status, 0) : vt::readBackReply(state());
+    const vt::Faults &f = row.faults;
+
+    if (f.silent) {
+        EXPECT_TRUE(received.isEmpty());
+        EXPECT_EQ(state().counters.unansweredRequests, 1);
+    } else if (f.noDollar) {
+        EXPECT_EQ(received, normal.chopped(1));
+    } else if (f.stall) {
+        EXPECT_EQ(received, normal.left(normal.size() / 2));
+    } else if (f.garbage) {
+        ASSERT_GT(received.size(), normal.size());
+        EXPECT_TRUE(received.endsWith(normal));
+        EXPECT_FALSE(received.left(received.size() - normal.size()).contains('$'));
+        EXPECT_FALSE(received.startsWith("Alarm"));
+    } else if (f.badDelay) {
+        const ReadBackItems items = checkReadBack(received);
+        EXPECT_TRUE(items.problems.isEmpty()) << items.problems.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(items.pd[7], QByteArray("x"));
+        EXPECT_EQ(items.pd[6], QByteArray::number(state().rds.psDelay[6]));
+    } else if (f.slow) {
+        EXPECT_EQ(received, normal);
+        int longGaps = 0;
+        for (size_t i = 1; i < arrivals.size(); ++i)
+            longGaps += arrivals[i] - arrivals[i - 1] >= f.gapMs / 2 ? 1 : 0;
+        EXPECT_EQ(longGaps, (normal.size() - 1) / f.gapEvery);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FaultMode,
+    ::testing::Values(FaultRow{"silent", fault([](vt::Faults &f) { f.silent = true; }), Ask::Status},
+        FaultRow{"noDollar", fault([](vt::Faults &f) { f.noDollar = true; }), Ask::Status},
+        FaultRow{"stallReadBack", fault([](vt::Faults &f) { f.stall = true; }), Ask::ReadBack},
+        FaultRow{"garbage", fault([](vt::Faults &f) { f.garbage = true; }), Ask::Status},
+        FaultRow{"badDelay", fault([](vt::Faults &f) { f.badDelay = true; }), Ask::ReadBack},
+        FaultRow{"slow", fault([](vt::Faults &f) {
+                     f.slow = true;
+                     f.gapEvery = 60;
+                     f.gapMs = 300;
+                 }),
+            Ask::Status}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(DeviceOnLink, HangUpAfterSomeFramesCutsTheLineUnderTheProgram)
+{
+    vt::Options o;
+    o.faults.hangupAfter = 3;
+    start(o);
+    QSignalSpy cut(device.get(), &vt::VirtualTransmitter::lineCut);
+    QSignalSpy failed(&runner, &LinkRunner::failed);
+    WireScript s;
+    s.open();
+    for (int i = 0; i < 8; ++i)
+        s.frame(1, "PD" + PaddedDecimal2(i), DecimalText(5));
+    EXPECT_EQ(run(s), LinkRunner::Outcome::Failed);
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_EQ(failed.at(0).at(0).value<LinkFailure>().kind, LinkFailure::Kind::LineLost);
+    EXPECT_EQ(cut.count(), 1);
+    EXPECT_TRUE(device->isHungUp());
+    EXPECT_EQ(state().counters.total, 3);
+    EXPECT_EQ(state().rds.psDelay[2], 5);
+    EXPECT_NE(state().rds.psDelay[3], 5);
+}
