@@ -22,8 +22,8 @@ namespace zfm {
 // never read, only skipped, so quotes, commas or CR LF inside a text cannot
 // mislead it.
 //
-// Every other key is then looked up (first occurrence) in a copy of the buffer
-// whose text spans are blanked out, and its value must lie outside the spans.
+// Every other key is then taken at its first occurrence that lies wholly
+// outside the text spans, and its value must lie outside them too.
 
 namespace {
 
@@ -32,6 +32,7 @@ enum class TextKind { Ps, Rt, Mg };
 struct TextSpan {
     TextKind kind;
     int index;
+    size_t key;
     size_t valueStart;
     size_t end; // one past the value; may lie past the buffer
 };
@@ -40,13 +41,18 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::optional<TextSpan> textKeyAt(std::string_view b, size_t p)
 {
-    const std::string_view rest = b.substr(p);
-    if (rest.starts_with("RT"))
-        return TextSpan{TextKind::Rt, 0, p + 4, p + 4 + kLongTextLength};
-    if (rest.size() >= 3 && rest[0] >= '0' && rest[0] < '0' + kMessages && rest.substr(1, 2) == "MG")
-        return TextSpan{TextKind::Mg, rest[0] - '0', p + 5, p + 5 + kLongTextLength};
-    if (rest.size() >= 4 && isDigit(rest[0]) && isDigit(rest[1]) && rest.substr(2, 2) == "PS")
-        return TextSpan{TextKind::Ps, (rest[0] - '0') * 10 + (rest[1] - '0'), p + 6, p + 6 + kPsTextLength};
+    const size_t left = b.size() - p;
+    const char c = b[p];
+    if (c == 'R')
+        return left >= 2 && b[p + 1] == 'T'
+            ? std::optional(TextSpan{TextKind::Rt, 0, p, p + 4, p + 4 + kLongTextLength})
+            : std::nullopt;
+    if (!isDigit(c) || left < 3)
+        return std::nullopt;
+    if (c < '0' + kMessages && b[p + 1] == 'M' && b[p + 2] == 'G')
+        return TextSpan{TextKind::Mg, c - '0', p, p + 5, p + 5 + kLongTextLength};
+    if (left >= 4 && isDigit(b[p + 1]) && b[p + 2] == 'P' && b[p + 3] == 'S')
+        return TextSpan{TextKind::Ps, (c - '0') * 10 + (b[p + 1] - '0'), p, p + 6, p + 6 + kPsTextLength};
     return std::nullopt;
 }
 
@@ -67,62 +73,112 @@ std::vector<TextSpan> scanTextSpans(std::string_view b)
 
 QString text(std::string_view bytes) { return fromWindows1252(QByteArray(bytes.data(), qsizetype(bytes.size()))); }
 
-// The buffer with its text spans blanked, for looking up the other keys.
+// Every other key, with where its value stands (counted from the key's first
+// character) and its length.
+struct Key {
+    std::string name;
+    size_t offset;
+    size_t length;
+};
+
+constexpr int kPdSlot = 0; // + entry
+constexpr int kAfSlot = kPdSlot + kPsEntries; // + n
+constexpr int kPtySlot = kAfSlot + kReadBackAfItems;
+constexpr int kPwrSlot = kPtySlot + 1;
+constexpr int kEccSlot = kPwrSlot + 1;
+constexpr int kCcacSlot = kEccSlot + 1;
+constexpr int kPrefSlot = kCcacSlot + 1;
+constexpr int kTaSlot = kPrefSlot + 1;
+constexpr int kTpSlot = kTaSlot + 1;
+constexpr int kDidSlot = kTpSlot + 1; // + bit
+constexpr int kMsSlot = kDidSlot + 4;
+constexpr int kKeyCount = kMsSlot + 1;
+
+std::string twoDigits(int n) { return {char('0' + n / 10), char('0' + n % 10)}; }
+
+struct KeyTable {
+    std::array<Key, kKeyCount> keys;
+    // The slots of the keys that begin with each character.
+    std::array<std::vector<int>, 256> byFirstChar;
+};
+
+const KeyTable &keyTable()
+{
+    static const KeyTable table = [] {
+        KeyTable t;
+        for (int i = 0; i < kPsEntries; ++i)
+            t.keys[kPdSlot + i] = {twoDigits(i) + "PD", 5, 1};
+        for (int n = 0; n < kReadBackAfItems; ++n)
+            t.keys[kAfSlot + n] = {std::to_string(n) + "AF", 4, 3};
+        t.keys[kPtySlot] = {"PTY", 4, 2};
+        t.keys[kPwrSlot] = {"PWR", 4, 1};
+        t.keys[kEccSlot] = {"ECC", 4, 3};
+        t.keys[kCcacSlot] = {"CCAC", 5, 3};
+        t.keys[kPrefSlot] = {"PREF", 5, 3};
+        t.keys[kTaSlot] = {"TA", 3, 1};
+        t.keys[kTpSlot] = {"TP", 3, 1};
+        for (int k = 0; k < 4; ++k)
+            t.keys[kDidSlot + k] = {"DID" + std::to_string(k), 5, 1};
+        t.keys[kMsSlot] = {"MS", 3, 1};
+        for (int slot = 0; slot < kKeyCount; ++slot)
+            t.byFirstChar[static_cast<unsigned char>(t.keys[slot].name[0])].push_back(slot);
+        return t;
+    }();
+    return table;
+}
+
+// Where each non-text key first occurs wholly outside the text spans, found
+// in one pass over the buffer.
 class KeyIndex {
 public:
-    KeyIndex(std::string_view buffer, const std::vector<TextSpan> &spans)
-        : buffer_(buffer), masked_(buffer), inText_(buffer.size(), false)
+    KeyIndex(std::string_view buffer, const std::vector<TextSpan> &spans) : buffer_(buffer), inText_(buffer.size(), 0)
     {
-        for (const TextSpan &s : spans) {
-            const size_t key = keyStart(s);
-            for (size_t i = key; i < std::min(s.end, buffer.size()); ++i) {
-                masked_[i] = '\0'; // no key contains this character
-                inText_[i] = true;
+        for (const TextSpan &s : spans)
+            std::fill(inText_.begin() + s.key, inText_.begin() + std::min(s.end, buffer.size()), 1);
+        first_.fill(std::string_view::npos);
+        const KeyTable &table = keyTable();
+        for (size_t p = 0; p < buffer.size(); ++p) {
+            if (inText_[p])
+                continue;
+            for (const int slot : table.byFirstChar[static_cast<unsigned char>(buffer[p])]) {
+                const std::string &name = table.keys[slot].name;
+                if (first_[slot] == std::string_view::npos && buffer.compare(p, name.size(), name) == 0
+                    && outsideTexts(p, name.size()))
+                    first_[slot] = p;
             }
         }
     }
 
-    // The value of the first occurrence of key outside every text, or nothing
-    // when the key is missing or its value is not wholly in the buffer and
-    // outside the texts.
-    std::optional<std::string_view> value(std::string_view key, size_t offset, size_t length) const
+    // The value of a key, or nothing when the key is missing or its value is
+    // not wholly in the buffer and outside the texts.
+    std::optional<std::string_view> value(int slot) const
     {
-        const size_t at = masked_.find(key);
-        if (at == std::string::npos)
+        const size_t at = first_[slot];
+        if (at == std::string_view::npos)
             return std::nullopt;
-        const size_t start = at + offset;
-        if (start + length > buffer_.size())
+        const Key &key = keyTable().keys[slot];
+        const size_t start = at + key.offset;
+        if (start + key.length > buffer_.size() || !outsideTexts(start, key.length))
             return std::nullopt;
-        for (size_t i = start; i < start + length; ++i) {
-            if (inText_[i])
-                return std::nullopt;
-        }
-        return buffer_.substr(start, length);
+        return buffer_.substr(start, key.length);
     }
 
-    std::optional<int> number(std::string_view key, size_t offset, size_t length) const
+    std::optional<int> number(int slot) const
     {
-        const auto v = value(key, offset, length);
+        const auto v = value(slot);
         return v ? std::optional<int>(decimalNumber(*v)) : std::nullopt;
     }
 
 private:
-    static size_t keyStart(const TextSpan &s)
+    bool outsideTexts(size_t from, size_t length) const
     {
-        switch (s.kind) {
-        case TextKind::Ps: return s.valueStart - 6;
-        case TextKind::Rt: return s.valueStart - 4;
-        case TextKind::Mg: return s.valueStart - 5;
-        }
-        return s.valueStart;
+        return std::none_of(inText_.begin() + from, inText_.begin() + from + length, [](char c) { return c != 0; });
     }
 
     std::string_view buffer_;
-    std::string masked_;
-    std::vector<bool> inText_;
+    std::vector<char> inText_;
+    std::array<size_t, kKeyCount> first_;
 };
-
-std::string twoDigits(int n) { return {char('0' + n / 10), char('0' + n % 10)}; }
 
 } // namespace
 
@@ -154,7 +210,7 @@ ReadBack decodeReadBack(std::string_view buffer)
     ReadBack rb;
 
     for (int i = 0; i < kPsEntries; ++i) {
-        const auto v = keys.value(twoDigits(i) + "PD", 5, 1);
+        const auto v = keys.value(kPdSlot + i);
         if (!v)
             continue;
         if (!isDigit(v->front())) {
@@ -180,18 +236,18 @@ ReadBack decodeReadBack(std::string_view buffer)
     }
 
     for (int n = 0; n < kReadBackAfItems; ++n)
-        rb.af[n] = keys.number(std::to_string(n) + "AF", 4, 3);
-    rb.pty = keys.number("PTY", 4, 2);
-    if (const auto pwr = keys.value("PWR", 4, 1))
+        rb.af[n] = keys.number(kAfSlot + n);
+    rb.pty = keys.number(kPtySlot);
+    if (const auto pwr = keys.value(kPwrSlot))
         rb.rdsActive = pwr->front() != '0';
-    rb.ecc = keys.number("ECC", 4, 3);
-    rb.ccac = keys.number("CCAC", 5, 3);
-    rb.pref = keys.number("PREF", 5, 3);
-    rb.ta = keys.number("TA", 3, 1);
-    rb.tp = keys.number("TP", 3, 1);
+    rb.ecc = keys.number(kEccSlot);
+    rb.ccac = keys.number(kCcacSlot);
+    rb.pref = keys.number(kPrefSlot);
+    rb.ta = keys.number(kTaSlot);
+    rb.tp = keys.number(kTpSlot);
     for (int k = 0; k < 4; ++k)
-        rb.did[k] = keys.number("DID" + std::to_string(k), 5, 1);
-    rb.ms = keys.number("MS", 3, 1);
+        rb.did[k] = keys.number(kDidSlot + k);
+    rb.ms = keys.number(kMsSlot);
     return rb;
 }
 
