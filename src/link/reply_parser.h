@@ -47,7 +47,8 @@ public:
     // Empties the buffer and the count (after a reply, and when a watchdog expires).
     void reset();
 
-    // The characters received since the last reset (at most kBufferLimit, the newest).
+    // The characters received since the last reset (at most kBufferLimit, the
+    // newest); valid until the next feed or reset.
     std::string_view ReceiveBuffer() const { return std::string_view(storage_).substr(head_); }
     // Characters appended since the last reset, also those the buffer has dropped.
     int32_t ReceiveCount() const { return count_; }
