@@ -119,6 +119,8 @@ struct SettingsRecord {
     // Line settings the main port applies when it next opens or is told to.
     QString LineSettings = QStringLiteral("38400,N,8,1");
 
+    bool operator==(const SettingsRecord &) const = default;
+
     static std::array<QString, kPsEntries> defaultPsTexts();
     static std::array<int16_t, kPsEntries + 1> defaultPsDelays();
     static std::array<QString, kMessages> defaultMessages();

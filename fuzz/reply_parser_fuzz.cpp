@@ -1,0 +1,158 @@
+// libFuzzer target for the reply parser.
+//
+// The first byte picks one of two modes:
+// - stream: the rest of the input (repeated, to reach past the buffer limit)
+//   is fed character by character; nothing may crash, the buffer never grows
+//   past its limit, and every decoded value stays within its item's shape.
+// - read-back: the input fills a read-back in the virtual transmitter's layout
+//   whose PS, RadioText and message texts are fuzz bytes (items may be left
+//   out, one delay may be bad); fed through the parser it must decode to
+//   exactly what was encoded, so no key was ever taken from inside a text.
+#include "link/reply_parser.h"
+#include "link/windows1252.h"
+#include "support/read_back_layout.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace zfm;
+
+namespace {
+
+void check(bool ok, const char *what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+void checkShape(const ReadBack &rb)
+{
+    for (const auto &d : rb.psDelay)
+        check(!d || (*d >= 0 && *d <= 9), "delay is one digit");
+    for (const auto &ps : rb.ps)
+        check(!ps || ps->size() == kPsTextLength, "PS has 8 characters");
+    check(!rb.rt || rb.rt->size() == kLongTextLength, "RT has 64 characters");
+    for (const auto &mg : rb.mg)
+        check(!mg || mg->size() == kLongTextLength, "message has 64 characters");
+    for (const auto &af : rb.af)
+        check(!af || (*af >= 0 && *af <= 999), "AF is three digits");
+    check(!rb.pty || (*rb.pty >= 0 && *rb.pty <= 99), "PTY is two digits");
+}
+
+FeedResult feedChecked(ReplyParser &parser, char c)
+{
+    FeedResult r = parser.feed(c);
+    check(parser.ReceiveBuffer().size() <= ReplyParser::kBufferLimit, "buffer within its limit");
+    check(r.appended == (!r.finished() || std::holds_alternative<EmptyReply>(r.event)),
+        "only a finished reply consumes its $");
+    if (const auto *rb = std::get_if<ReadBack>(&r.event))
+        checkShape(*rb);
+    if (r.finished() && !r.appended)
+        check(parser.ReceiveBuffer().empty() && parser.ReceiveCount() == 0, "a reply resets the buffer");
+    return r;
+}
+
+void stream(FuzzedDataProvider &in)
+{
+    const int repeat = in.ConsumeIntegralInRange(1, 8);
+    const std::string chars = in.ConsumeRemainingBytesAsString();
+    ReplyParser parser;
+    for (int i = 0; i < repeat; ++i) {
+        for (const char c : chars)
+            feedChecked(parser, c);
+    }
+}
+
+bool present(FuzzedDataProvider &in) { return in.ConsumeIntegral<uint8_t>() >= 24; }
+
+std::optional<int> number(FuzzedDataProvider &in, int max)
+{
+    return present(in) ? std::optional<int>(in.ConsumeIntegralInRange(0, max)) : std::nullopt;
+}
+
+std::optional<QString> text(FuzzedDataProvider &in, int length)
+{
+    if (!present(in))
+        return std::nullopt;
+    std::string bytes = in.ConsumeBytesAsString(length);
+    bytes.resize(length, ' ');
+    return fromWindows1252(QByteArray(bytes.data(), qsizetype(bytes.size())));
+}
+
+void readBack(FuzzedDataProvider &in)
+{
+    ReadBack sent;
+    for (auto &d : sent.psDelay)
+        d = number(in, 9);
+    for (auto &n : sent.af)
+        n = number(in, 999);
+    sent.pty = number(in, 99);
+    if (present(in))
+        sent.rdsActive = in.ConsumeBool();
+    sent.ecc = number(in, 999);
+    sent.ccac = number(in, 999);
+    sent.pref = number(in, 999);
+    sent.ta = number(in, 9);
+    sent.tp = number(in, 9);
+    for (auto &d : sent.did)
+        d = number(in, 9);
+    sent.ms = number(in, 9);
+    // At most one bad delay, replaced after the layout is built.
+    const int bad = in.ConsumeIntegralInRange(0, 4 * kPsEntries);
+    char badChar = char(in.ConsumeIntegral<uint8_t>());
+    if (badChar == '$' || (badChar >= '0' && badChar <= '9'))
+        badChar = 'x';
+    // Texts take their bytes from the front of the input, the numbers above
+    // from its back, so byte edits of the mutator mostly land in the texts.
+    for (auto &ps : sent.ps)
+        ps = text(in, kPsTextLength);
+    sent.rt = text(in, kLongTextLength);
+    for (auto &mg : sent.mg)
+        mg = text(in, kLongTextLength);
+
+    QByteArray reply = test::readBackLayout(sent);
+    ReadBack want = sent;
+    if (bad < kPsEntries && sent.psDelay[bad]) {
+        const QByteArray key = QByteArray::number(bad).rightJustified(2, '0') + "PD=";
+        reply[reply.indexOf(key) + key.size()] = badChar;
+        want = ReadBack{};
+        want.abortedAt = bad;
+        for (int i = 0; i < bad; ++i)
+            want.psDelay[i] = sent.psDelay[i];
+    }
+
+    const std::string_view bytes(reply.constData(), size_t(reply.size()));
+    check(decodeReadBack(bytes) == want, "read-back decodes to what was encoded");
+
+    // A text holding the status label turns the whole reply into a status
+    // reply at its "$"; that path is checked by decoding directly above.
+    if (reply.contains(kStatusMarker.data()))
+        return;
+    ReplyParser parser;
+    for (const char c : bytes)
+        check(!feedChecked(parser, c).finished(), "the reply does not end inside itself");
+    const FeedResult end = feedChecked(parser, '$');
+    if (reply.isEmpty()) {
+        // Nothing before the "$": an empty reply, which decodes nothing.
+        check(std::holds_alternative<EmptyReply>(end.event), "a lone $ is an empty reply");
+        return;
+    }
+    const auto *got = std::get_if<ReadBack>(&end.event);
+    check(got && *got == want, "fed read-back decodes to what was encoded");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    FuzzedDataProvider in(data, size);
+    if (in.ConsumeIntegral<uint8_t>() % 2 == 0)
+        stream(in);
+    else
+        readBack(in);
+    return 0;
+}

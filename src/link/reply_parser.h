@@ -1,0 +1,70 @@
+#pragma once
+
+#include "link/read_back_reply.h"
+#include "link/status_reply.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace zfm {
+
+// A "$" that met an empty buffer: nothing to decode, the finishing steps only.
+struct EmptyReply {
+    bool operator==(const EmptyReply &) const = default;
+};
+
+// What one received character completed. Every alternative but monostate
+// asks the window for the finishing steps (clear ReadBackBusy, EnableButtons2,
+// SetReady, stop timerRDS, give RTSwitch back when RestoreRTSwitch is set);
+// a StatusReply asks first for its display, stopping TimerStatus and clearing
+// StatusRequestPending. A ReadBack whose abortedAt is set is applied all the
+// same: it holds only the delays before the bad one.
+using ReplyEvent = std::variant<std::monostate, StatusReply, ReadBack, EmptyReply>;
+
+struct FeedResult {
+    ReplyEvent event;
+    // The character went into the buffer: the window restarts its running
+    // watchdogs and advances the read-back progress on exactly these.
+    bool appended = false;
+
+    bool finished() const { return !std::holds_alternative<std::monostate>(event); }
+};
+
+// Collects the device's replies one received character at a time and decodes
+// a reply when its closing "$" arrives. Pure: no port, no timers, no widgets.
+class ReplyParser {
+public:
+    // Stray characters without a "$" must not grow memory without end: the
+    // buffer keeps the newest characters up to this many.
+    static constexpr size_t kBufferLimit = 16 * 1024;
+
+    ReplyParser();
+
+    FeedResult feed(char chunk);
+
+    // Empties the buffer and the count (after a reply, and when a watchdog expires).
+    void reset();
+
+    // The characters received since the last reset (at most kBufferLimit, the
+    // newest); valid until the next feed or reset.
+    std::string_view ReceiveBuffer() const { return std::string_view(storage_).substr(head_); }
+    // Characters appended since the last reset, also those the buffer has dropped.
+    int32_t ReceiveCount() const { return count_; }
+
+private:
+    void append(char c);
+
+    // The buffer is storage_ from head_ on; dropped characters are compacted
+    // away in blocks, so keeping the limit costs no copy per character.
+    std::string storage_;
+    size_t head_ = 0;
+    int32_t count_ = 0;
+};
+
+// The progress bar's value while a read-back arrives: the share of the
+// complete read-back received so far, never above the maximum.
+int readBackProgress(int32_t receiveCount, int maximum);
+
+} // namespace zfm

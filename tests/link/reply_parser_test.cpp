@@ -1,0 +1,168 @@
+// The receive side: characters in, replies out, one character at a time.
+#include "link/reply_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace zfm;
+
+namespace {
+
+// The status reply of the device's documentation, without its "$".
+std::string statusItems(const std::string &alarmCode = "05", char audio = 'F')
+{
+    return "AlarmCode=" + alarmCode
+        + ",Pfwd=12.5W,Pref=0.3W,Texc=31C,Tamp=40C,Iexc=0.2A,Iamp=1.8A,Uexc=12.0V,Uamp=27.5V,"
+          "Uptime=0001D:02H:03M,Freq=100.000MHz,Firmware=2.1,PowerLimit=50W,Audio="
+        + std::string(1, audio) + ",";
+}
+
+// Feeds every character; returns the results of those that finished a reply.
+std::vector<FeedResult> feedAll(ReplyParser &parser, std::string_view chars)
+{
+    std::vector<FeedResult> finished;
+    for (const char c : chars) {
+        FeedResult r = parser.feed(c);
+        EXPECT_EQ(r.appended, !r.finished() || std::holds_alternative<EmptyReply>(r.event));
+        if (r.finished())
+            finished.push_back(std::move(r));
+    }
+    return finished;
+}
+
+AlarmLampStates lamps(std::initializer_list<std::string_view> on)
+{
+    AlarmLampStates states{};
+    for (size_t i = 0; i < kAlarmLamps.size(); ++i)
+        states[i] = std::find(on.begin(), on.end(), kAlarmLamps[i].caption) != on.end();
+    return states;
+}
+
+} // namespace
+
+TEST(ReplyParser, StatusReplyIsDecodedAtItsDollar)
+{
+    ReplyParser parser;
+    EXPECT_TRUE(feedAll(parser, statusItems()).empty()) << "a reply ending in \",\" is no reply without its $";
+    const auto finished = feedAll(parser, "$");
+    ASSERT_EQ(finished.size(), 1u);
+    const auto &status = std::get<StatusReply>(finished[0].event);
+    const std::pair<QString StatusReply::*, const char *> fields[] = {
+        {&StatusReply::outputPower, "12.5W"},
+        {&StatusReply::reflectedPower, "0.3W"},
+        {&StatusReply::exciterTemperature, "31C"},
+        {&StatusReply::amplifierTemperature, "40C"},
+        {&StatusReply::exciterCurrent, "0.2A"},
+        {&StatusReply::amplifierCurrent, "1.8A"},
+        {&StatusReply::exciterVoltage, "12.0V"},
+        {&StatusReply::amplifierVoltage, "27.5V"},
+        {&StatusReply::uptime, "0001D:02H:03M"},
+        {&StatusReply::unitFrequency, "100.000MHz"},
+        {&StatusReply::firmware, "2.1"},
+        {&StatusReply::txModel, "50W"},
+    };
+    for (const auto &[field, want] : fields)
+        EXPECT_EQ(status.*field, want);
+    EXPECT_EQ(status.alarmLamps, lamps({"T AMP ALARM", "T EXC ALARM"}));
+    EXPECT_EQ(status.audioLevel, 22); // "F" is 70, minus 48
+    EXPECT_TRUE(parser.ReceiveBuffer().empty());
+    EXPECT_EQ(parser.ReceiveCount(), 0);
+
+    // The level is limited to 0..100.
+    for (const auto &[audio, level] : {std::pair{char(200), 100}, {char(40), 0}}) {
+        const auto r = feedAll(parser, statusItems("37", audio) + "$");
+        EXPECT_EQ(std::get<StatusReply>(r.at(0).event).audioLevel, level);
+        EXPECT_EQ(std::get<StatusReply>(r.at(0).event).alarmLamps, lamps({"REMOTE standby"}));
+    }
+}
+
+TEST(ReplyParser, AlarmCodeTexts)
+{
+    const std::pair<const char *, std::optional<AlarmLampStates>> rows[] = {
+        {"00", lamps({})},
+        {"18", lamps({"SWR ALARM", "U AMP ALARM"})},
+        {"31", lamps({"T AMP ALARM", "SWR ALARM", "T EXC ALARM", "I AMP ALARM", "U AMP ALARM"})},
+        {"32", lamps({"REMOTE standby"})}, // on standby the lower bits are not shown
+        {"63", lamps({"REMOTE standby"})},
+        // Not one of the 64 two-digit texts: the lamps stay as they are.
+        {"7", std::nullopt},
+        {"64", std::nullopt},
+        {"", std::nullopt},
+        {"5 ", std::nullopt},
+        {"-1", std::nullopt},
+        {"005", std::nullopt},
+    };
+    for (const auto &[code, want] : rows)
+        EXPECT_EQ(alarmLampsFor(code), want) << '"' << code << '"';
+}
+
+// A missing label reads as if it began one character before the buffer; a
+// value without a following "," is empty.
+TEST(ReplyParser, StatusLabelsMissing)
+{
+    const std::tuple<std::string, QString StatusReply::*, QString> rows[] = {
+        {"Pfwd=1W,", &StatusReply::reflectedPower, "=1W"}, // from the 5th character
+        {"Pfwd=1W,", &StatusReply::uptime, "W"}, // from the 7th
+        {"Pfwd=1W,", &StatusReply::firmware, ""}, // from the 9th: no "," follows
+        {"Pfwd=1W,", &StatusReply::unitFrequency, "=1W,"}, // 10 characters, as many as there are
+        {"Pfwd=12.5W", &StatusReply::outputPower, ""},
+        {"Freq=100.000MHzXYZ,Pfwd=1", &StatusReply::unitFrequency, "100.000MHz"},
+    };
+    for (const auto &[buffer, field, want] : rows)
+        EXPECT_EQ(decodeStatusReply(buffer).*field, want) << buffer;
+
+    // Without an Audio item the level comes from the reply's 6th character:
+    // "C" of "AlarmCode=" (67 - 48). With no character there it is unchanged.
+    std::string noAudio = statusItems();
+    noAudio.erase(noAudio.find("Audio="));
+    EXPECT_EQ(decodeStatusReply(noAudio).audioLevel, 19);
+    EXPECT_EQ(decodeStatusReply("Pfwd").audioLevel, std::nullopt);
+}
+
+TEST(ReplyParser, DollarOnAnEmptyBufferFinishesAndStays)
+{
+    ReplyParser parser;
+    EXPECT_TRUE(std::holds_alternative<EmptyReply>(parser.feed('$').event));
+    EXPECT_EQ(parser.ReceiveBuffer(), "$");
+    EXPECT_EQ(parser.ReceiveCount(), 1);
+
+    // The reply that follows still decodes with the "$" in front of it.
+    const auto finished = feedAll(parser, statusItems() + "$");
+    ASSERT_EQ(finished.size(), 1u);
+    EXPECT_EQ(std::get<StatusReply>(finished[0].event).outputPower, "12.5W");
+}
+
+TEST(ReplyParser, BufferStaysBounded)
+{
+    ReplyParser parser;
+    std::string stray;
+    for (int i = 0; i < 100 * 1024; ++i)
+        stray += char('a' + i % 26);
+    EXPECT_TRUE(feedAll(parser, stray).empty());
+    EXPECT_EQ(parser.ReceiveBuffer(), std::string_view(stray).substr(stray.size() - ReplyParser::kBufferLimit));
+    EXPECT_EQ(parser.ReceiveCount(), 100 * 1024) << "the count still counts every character";
+    parser.reset();
+    EXPECT_TRUE(parser.ReceiveBuffer().empty());
+    EXPECT_EQ(parser.ReceiveCount(), 0);
+
+    // A long value within the buffer is shown as received.
+    const std::string uptime(10000, '9');
+    auto finished = feedAll(parser, "Pfwd=1W,Uptime=" + uptime + ",$");
+    EXPECT_EQ(std::get<StatusReply>(finished.at(0).event).uptime, QString::fromStdString(uptime));
+    // One longer than the buffer pushes its own label out: no status reply is
+    // left, and as a read-back it holds nothing to apply.
+    finished = feedAll(parser, "Pfwd=" + std::string(20000, '1') + ",Pref=2W,$");
+    EXPECT_EQ(std::get<ReadBack>(finished.at(0).event), ReadBack{});
+}
+
+TEST(ReplyParser, ReadBackProgress)
+{
+    const std::tuple<int32_t, int, int> rows[] = {
+        {0, 21, 0}, {1656, 21, 10}, // Int(21 x 1656 / 3313) = Int(10.497)
+        {3313, 21, 21}, {5000, 21, 21},
+        {std::numeric_limits<int32_t>::max(), 21, 21}, // no overflow on a long stray stream
+    };
+    for (const auto &[count, maximum, want] : rows)
+        EXPECT_EQ(readBackProgress(count, maximum), want) << count;
+}
