@@ -21,6 +21,16 @@ Station::Station(SettingsStore &store, const Clock &clock, QObject *parent)
 {
     autoUpdateTimer_.setInterval(1000);
     connect(&autoUpdateTimer_, &QTimer::timeout, this, &Station::AutoUpdateTick);
+    timerAutoread.setInterval(1000);
+    connect(&timerAutoread, &QTimer::timeout, this, &Station::timerAutoreadTick);
+    for (auto [timer, ms] : {std::pair{&timerReadTX, 1000}, std::pair{&TimerStatus, 1000}, std::pair{&timerRDS, 2000}}) {
+        timer->setInterval(ms);
+        timer->setSingleShot(true);
+    }
+    connect(&timerReadTX, &QTimer::timeout, this, &Station::timerReadTXTick);
+    connect(&TimerStatus, &QTimer::timeout, this, &Station::TimerStatusTick);
+    connect(&timerRDS, &QTimer::timeout, this, &Station::timerRDSTick);
+    connect(&port_, &SerialLink::received, this, &Station::OnReceive);
     connect(&runner_, &LinkRunner::statusChanged, this, &Station::statusChanged);
     connect(&runner_, &LinkRunner::failed, this, &Station::onFailed);
     connect(&runner_, &LinkRunner::confirmationRequested, this, &Station::confirmationRequested);
@@ -74,7 +84,11 @@ void Station::tell(const QString &text)
         messenger_(text);
 }
 
-void Station::startTimers() { autoUpdateTimer_.start(); }
+void Station::startTimers()
+{
+    autoUpdateTimer_.start();
+    timerAutoread.start();
+}
 
 void Station::AutoUpdateTick()
 {

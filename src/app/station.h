@@ -3,7 +3,9 @@
 #include "autoupdate/auto_update_engine.h"
 #include "link/link_failure.h"
 #include "link/link_runner.h"
+#include "link/reply_parser.h"
 #include "link/serial_link.h"
+#include "rds/read_back.h"
 #include "rds/rds_upload.h"
 #include "settings/settings.h"
 
@@ -55,6 +57,20 @@ public:
     // Set while the RDS read-back runs; the status read and the automatic
     // update hold back meanwhile.
     bool ReadBackBusy = false;
+    bool SetupWindowOpen = false;
+    // A status request went out and its reply has not come yet.
+    bool StatusRequestPending = false;
+    // The read-back took the RadioText update's switch away and gives it back when it ends.
+    bool RestoreRTSwitch = false;
+
+    // ---- Replies ----
+    // "Read TX" and the automatic status read (every second with "Auto read TX").
+    void ReadTX();
+    // "Read RDS settings": the encoder's settings into the record.
+    void ReadRDS();
+    // Every character the transmitter sends.
+    void OnReceive(char c);
+    const ReplyParser &parser() const { return parser_; }
 
     // Writes the whole record; a store that cannot be written is reported once.
     void save();
@@ -100,6 +116,9 @@ public:
 
 signals:
     void statusChanged(const QString &text, double progress);
+    void progressChanged(double progress);
+    // The transmitter reported its status.
+    void statusReplyReceived(const zfm::StatusReply &reply);
     void buttonsChanged();
     // "Auto read TX" was changed by the program (failure action).
     void autoReadChanged(bool ticked);
@@ -110,6 +129,13 @@ signals:
 private:
     void onFailed(const LinkFailure &failure);
     void autoUpdateRtPart();
+    void timerAutoreadTick();
+    void timerReadTXTick();
+    void TimerStatusTick();
+    void timerRDSTick();
+    void finishReply();
+    void applyReadBackReply(const ReadBack &readBack);
+    void setReady();
     void endAutoUpdateTick() { autoTickRunning_ = false; }
     void runQueued();
     void setButtons(const Buttons &b);
@@ -124,6 +150,13 @@ private:
     std::deque<std::function<void()>> queued_;
     AutoUpdateEngine autoUpdate_;
     QTimer autoUpdateTimer_;
+    ReplyParser parser_;
+    QTimer timerAutoread;
+    QTimer timerReadTX;
+    QTimer TimerStatus;
+    QTimer timerRDS;
+    // A status request of the automatic read: its watchdog ends it without a message.
+    bool quietStatusRequest_ = false;
     bool autoTickRunning_ = false;
     std::function<void(const QString &)> messenger_;
     bool storeFailureReported_ = false;
