@@ -45,6 +45,7 @@ SchedulerPage::SchedulerPage(Station &station, QWidget *parent) : QWidget(parent
     list_->setAccessibleName(QStringLiteral("Schemes"));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setUniformItemSizes(true);
+    list_->setSpacing(1);
     // Fixed columns only line up in a fixed-pitch font.
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     list_->setFont(fixed);
@@ -173,6 +174,8 @@ void SchedulerPage::openEditor(SchemeEditor editor)
     editor_ = new SchemeEditorDialog(station_, std::move(editor), window());
     editor_->setAttribute(Qt::WA_DeleteOnClose);
     connect(editor_, &SchemeEditorDialog::schemesChanged, this, &SchedulerPage::schemesChanged);
+    // Closed is gone for the page, even before the dialog is deleted.
+    connect(editor_, &QDialog::finished, this, [this] { editor_ = nullptr; });
     editor_->open();
 }
 
