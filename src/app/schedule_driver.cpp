@@ -22,6 +22,9 @@ ScheduleDriver::ScheduleDriver(Station &station, QObject *parent)
 void ScheduleDriver::TimerSchedule()
 {
     SettingsRecord &r = station_.record();
+    // While exiting switches the transmitter off, no scheme may bring its power back.
+    if (r.ShutDownInProgress)
+        return;
     const auto match = evaluator_.onTimerSchedule(r, station_.runner().isBusy());
     if (!match)
         return;
