@@ -143,33 +143,17 @@ AutoPsPage::AutoPsPage(Station &station, QWidget *parent) : QWidget(parent), sta
     layout->addLayout(texts);
     layout->addStretch();
 
-    connect(radioText_, &QLineEdit::textEdited, this, [this](const QString &text) {
-        station_.record().RT = cutText(text);
-        station_.save();
-    });
-    connect(radioText_, &QLineEdit::editingFinished, this, [this] {
-        station_.record().RT = padText(radioText_->text());
-        station_.save();
-    });
-    auto storeAutoPs = [this] {
-        station_.record().AutoPS = psYes_->isChecked() ? 1 : 0;
-        station_.save();
-        emit autoUpdateChanged();
-    };
-    connect(psYes_, &QRadioButton::clicked, this, storeAutoPs);
-    connect(psNo_, &QRadioButton::clicked, this, storeAutoPs);
-    auto storeRtSwitch = [this] {
-        station_.record().RTSwitch = rtYes_->isChecked() ? 1 : 0;
-        station_.save();
-        emit autoUpdateChanged();
-    };
-    connect(rtYes_, &QRadioButton::clicked, this, storeRtSwitch);
-    connect(rtNo_, &QRadioButton::clicked, this, storeRtSwitch);
-    connect(insertDate_, &QCheckBox::clicked, this, [this](bool on) {
-        station_.record().InsertDate = on;
-        station_.save();
-        emit autoUpdateChanged();
-    });
+    AutoUpdateEngine &engine = station_.autoUpdate();
+    connect(radioText_, &QLineEdit::textEdited, &engine, &AutoUpdateEngine::setRtBoxText);
+    connect(radioText_, &QLineEdit::editingFinished, this,
+        [this] { station_.autoUpdate().setRtBoxText(padText(radioText_->text())); });
+    connect(psYes_, &QRadioButton::clicked, this, [this] { station_.autoUpdate().setPsUpdate(true); });
+    connect(psNo_, &QRadioButton::clicked, this, [this] { station_.autoUpdate().setPsUpdate(false); });
+    connect(rtYes_, &QRadioButton::clicked, this, [this] { station_.autoUpdate().setRtUpdate(true); });
+    connect(rtNo_, &QRadioButton::clicked, this, [this] { station_.autoUpdate().setRtUpdate(false); });
+    connect(insertDate_, &QCheckBox::clicked, &engine, &AutoUpdateEngine::setInsertDate);
+    connect(this, &AutoPsPage::titleClicked, &engine, &AutoUpdateEngine::titleDisplayClicked);
+    connect(&engine, &AutoUpdateEngine::changed, this, &AutoPsPage::refresh);
     connect(psBrowse, &QPushButton::clicked, this, [this] { browse(true); });
     connect(rtBrowse, &QPushButton::clicked, this, [this] { browse(false); });
     refresh();
@@ -177,28 +161,29 @@ AutoPsPage::AutoPsPage(Station &station, QWidget *parent) : QWidget(parent), sta
 
 void AutoPsPage::browse(bool forPs)
 {
-    SettingsRecord &r = station_.record();
-    QString &field = forPs ? r.AutoPSPath : r.AutoRTPath;
-    const QString chosen = chooseTextFile(this, field);
+    const SettingsRecord &r = station_.record();
+    const QString chosen = chooseTextFile(this, forPs ? r.AutoPSPath : r.AutoRTPath);
     if (chosen.isEmpty())
         return;
-    field = QDir::toNativeSeparators(chosen);
-    (forPs ? psPath_ : rtPath_)->setText(field);
-    station_.save();
+    const QString path = QDir::toNativeSeparators(chosen);
+    AutoUpdateEngine &engine = station_.autoUpdate();
+    forPs ? engine.setPsPath(path) : engine.setRtPath(path);
+    (forPs ? psPath_ : rtPath_)->setText(path);
 }
-
-void AutoPsPage::setTitle(const QString &title) { title_->setText(title); }
-
-QString AutoPsPage::title() const { return title_->text(); }
 
 void AutoPsPage::refresh()
 {
     const SettingsRecord &r = station_.record();
+    const AutoUpdateEngine &engine = station_.autoUpdate();
     staticPs_->setText(r.PS[0]);
-    psYes_->setChecked(r.AutoPS != 0);
-    psNo_->setChecked(r.AutoPS == 0);
-    rtYes_->setChecked(r.RTSwitch == 1);
-    rtNo_->setChecked(r.RTSwitch != 1);
+    psYes_->setChecked(engine.psUpdateOn());
+    psNo_->setChecked(!engine.psUpdateOn());
+    // During a read-back the RT update rests; the choice on screen stays as it was.
+    if (!station_.ReadBackBusy) {
+        rtYes_->setChecked(engine.rtUpdateOn());
+        rtNo_->setChecked(!engine.rtUpdateOn());
+    }
+    title_->setText(engine.titleDisplay());
     {
         const QSignalBlocker block(insertDate_);
         insertDate_->setChecked(r.InsertDate);
@@ -206,7 +191,7 @@ void AutoPsPage::refresh()
     psPath_->setText(r.AutoPSPath);
     rtPath_->setText(r.AutoRTPath);
     if (!radioText_->hasFocus())
-        radioText_->setText(r.RT);
+        radioText_->setText(engine.rtBoxText());
 }
 
 } // namespace zfm

@@ -20,15 +20,9 @@ public:
     explicit AutoPsPage(Station &station, QWidget *parent = nullptr);
     void refresh();
 
-    // The title display: written by the automatic update only.
-    void setTitle(const QString &title);
-    QString title() const;
-
 signals:
     // The operator clicked the title display.
     void titleClicked();
-    // A yes/no choice or "Insert DATE" changed AutoPS, RTSwitch or InsertDate.
-    void autoUpdateChanged();
 
 private:
     void browse(bool forPs);

@@ -2,6 +2,27 @@
 #include "app/station.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// Resident memory of this process in KiB (Linux), for the start-up benchmark.
+long residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -11,9 +32,21 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral("1.1"));
     // The window may hide in the tray; the program ends when it has exited.
     QApplication::setQuitOnLastWindowClosed(false);
-    zfm::MainWindow window;
+    // The start-up benchmark runs the program without its splash, reports when
+    // the window is on screen and how much memory it holds, and ends.
+    const bool probe = qEnvironmentVariableIsSet("ZFM_STARTUP_PROBE");
+    zfm::MainWindow::Options options;
+    options.splash = !probe;
+    zfm::MainWindow window(options);
     QObject::connect(&window, &zfm::MainWindow::exited, &app, &QApplication::quit, Qt::QueuedConnection);
-    if (!window.isHidden() || !window.station().record().TrayAtStart)
+    if (!window.station().record().TrayAtStart)
         window.show();
+    if (probe) {
+        QTimer::singleShot(0, &app, [] {
+            std::printf("shown rss_kib=%ld\n", residentKiB());
+            std::fflush(stdout);
+            QApplication::exit(0);
+        });
+    }
     return QApplication::exec();
 }

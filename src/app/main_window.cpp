@@ -98,6 +98,7 @@ void MainWindow::startUp()
 
     const QStringList unreadable = station_->settings().LoadAllSettings();
     const QStringList repaired = repairStoredValues(r);
+    station_->autoUpdate().restore();
     winAmp_ = std::make_unique<clsWinAMP>(r.WinAmpVersion);
 
     buildPages();
@@ -113,6 +114,7 @@ void MainWindow::startUp()
     if (!unreadable.isEmpty() || !repaired.isEmpty())
         station_->save();
 
+    station_->startTimers();
     previewTimer_.setInterval(1000);
     connect(&previewTimer_, &QTimer::timeout, this, &MainWindow::PreviewTick);
     previewTimer_.start();

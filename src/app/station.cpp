@@ -1,5 +1,6 @@
 #include "app/station.h"
 
+#include "autoupdate/update_scripts.h"
 #include "link/clock.h"
 #include "rds/rt_ps_upload.h"
 #include "settings/settings_store.h"
@@ -15,8 +16,11 @@ Station::Station(SettingsStore &store, const Clock &clock, QObject *parent)
       settings_(record_, store),
       clock_(clock),
       port_(record_, &record_.LineSettings),
-      runner_(port_, clock_)
+      runner_(port_, clock_),
+      autoUpdate_(settings_, clock_)
 {
+    autoUpdateTimer_.setInterval(1000);
+    connect(&autoUpdateTimer_, &QTimer::timeout, this, &Station::AutoUpdateTick);
     connect(&runner_, &LinkRunner::statusChanged, this, &Station::statusChanged);
     connect(&runner_, &LinkRunner::failed, this, &Station::onFailed);
     connect(&runner_, &LinkRunner::confirmationRequested, this, &Station::confirmationRequested);
@@ -70,18 +74,59 @@ void Station::tell(const QString &text)
         messenger_(text);
 }
 
-void Station::CheckAutoUpdate()
+void Station::startTimers() { autoUpdateTimer_.start(); }
+
+void Station::AutoUpdateTick()
 {
-    if (checkAutoUpdate_)
-        checkAutoUpdate_();
+    if (runner_.isBusy() || autoTickRunning_)
+        return;
+    autoTickRunning_ = true;
+    const AutoUpdateTickResult r = autoUpdate_.tick(ReadBackBusy);
+    if (!r.message.isEmpty()) {
+        tell(r.message);
+        endAutoUpdateTick();
+        return;
+    }
+    if (r.psUpload.empty()) {
+        if (r.runRtPart)
+            autoUpdateRtPart();
+        else
+            endAutoUpdateTick();
+        return;
+    }
+    runner_.start(r.psUpload, [this, runRt = r.runRtPart](LinkRunner::Outcome o) {
+        const bool completed = o == LinkRunner::Outcome::Completed;
+        autoUpdate_.psUploadFinished(completed);
+        // A failed upload ends the tick: one message per failure.
+        if (completed && runRt)
+            autoUpdateRtPart();
+        else
+            endAutoUpdateTick();
+    });
+}
+
+void Station::autoUpdateRtPart()
+{
+    runner_.start(rtLeadInScript(), [this](LinkRunner::Outcome) {
+        WireScript rt = autoUpdate_.rtPart(ReadBackBusy);
+        if (rt.empty()) {
+            endAutoUpdateTick();
+            return;
+        }
+        runner_.start(std::move(rt), [this](LinkRunner::Outcome o) {
+            autoUpdate_.rtUploadFinished(o == LinkRunner::Outcome::Completed);
+            endAutoUpdateTick();
+        });
+    });
 }
 
 void Station::onFailed(const LinkFailure &failure)
 {
     tell(failure.message());
-    if (failure.kind == LinkFailure::Kind::PortMissing) {
-        // The one failure action of every sender: the automatic update and the
-        // automatic status read would only meet the same missing port again.
+    if (failure.kind != LinkFailure::Kind::LineLost) {
+        // The failure action of every sender when the port cannot be opened:
+        // the automatic update and the automatic status read would only meet
+        // the same port again, with a message every second.
         CheckAutoUpdate();
         if (record_.AutoRead) {
             AutoReadChanged(false);

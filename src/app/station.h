@@ -1,5 +1,6 @@
 #pragma once
 
+#include "autoupdate/auto_update_engine.h"
 #include "link/link_failure.h"
 #include "link/link_runner.h"
 #include "link/serial_link.h"
@@ -7,6 +8,7 @@
 #include "settings/settings.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <deque>
 #include <functional>
@@ -41,6 +43,18 @@ public:
     SerialLink &port() { return port_; }
     LinkRunner &runner() { return runner_; }
     const Clock &clock() const { return clock_; }
+    AutoUpdateEngine &autoUpdate() { return autoUpdate_; }
+
+    // Starts the once-a-second work that runs from the end of start-up.
+    void startTimers();
+    // The automatic PS/RT update's tick; skipped while the link is busy or an
+    // earlier tick is still going (its upload, or a message the operator reads).
+    void AutoUpdateTick();
+    bool autoUpdateTickRunning() const { return autoTickRunning_; }
+
+    // Set while the RDS read-back runs; the status read and the automatic
+    // update hold back meanwhile.
+    bool ReadBackBusy = false;
 
     // Writes the whole record; a store that cannot be written is reported once.
     void save();
@@ -74,9 +88,8 @@ public:
     // "Auto read TX": stores AutoRead and gives "Read TX" back or takes it away.
     void AutoReadChanged(bool ticked);
 
-    // Switches the automatic PS/RT update off; set by the auto-update engine.
-    void setCheckAutoUpdate(std::function<void()> checkAutoUpdate) { checkAutoUpdate_ = std::move(checkAutoUpdate); }
-    void CheckAutoUpdate();
+    // Switches the automatic PS/RT update off.
+    void CheckAutoUpdate() { autoUpdate_.CheckAutoUpdate(); }
 
     // Shows a message to the operator and returns when it has been read.
     void setMessenger(std::function<void(const QString &)> messenger) { messenger_ = std::move(messenger); }
@@ -96,6 +109,8 @@ signals:
 
 private:
     void onFailed(const LinkFailure &failure);
+    void autoUpdateRtPart();
+    void endAutoUpdateTick() { autoTickRunning_ = false; }
     void runQueued();
     void setButtons(const Buttons &b);
 
@@ -107,7 +122,9 @@ private:
     LinkRunner runner_;
     Buttons buttons_;
     std::deque<std::function<void()>> queued_;
-    std::function<void()> checkAutoUpdate_;
+    AutoUpdateEngine autoUpdate_;
+    QTimer autoUpdateTimer_;
+    bool autoTickRunning_ = false;
     std::function<void(const QString &)> messenger_;
     bool storeFailureReported_ = false;
 };

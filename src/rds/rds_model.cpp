@@ -177,4 +177,10 @@ void NormalizePSTexts(SettingsRecord &r)
         ps = normalizePs(ps);
 }
 
+void SetAllDelays(SettingsRecord &r)
+{
+    for (int i = 0; i < kPsEntries; ++i)
+        r.PSDelay[i] = r.SETTOSAMEDELAY;
+}
+
 } // namespace zfm

@@ -75,4 +75,7 @@ QString normalizePs(const QString &text);
 // Every PS entry normalized.
 void NormalizePSTexts(SettingsRecord &record);
 
+// "Set all to:": every PS entry's delay becomes the common delay SETTOSAMEDELAY.
+void SetAllDelays(SettingsRecord &record);
+
 } // namespace zfm

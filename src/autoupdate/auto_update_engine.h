@@ -1,0 +1,147 @@
+#pragma once
+
+#include "autoupdate/ps_rebuild.h"
+#include "link/wire_script.h"
+
+#include <QObject>
+#include <QString>
+
+namespace zfm {
+
+class Clock;
+class Settings;
+struct SettingsRecord;
+
+inline const QString kMissingFileMessage = QStringLiteral("Missing file.");
+inline const QString kFileNotFoundMessage
+    = QStringLiteral("The specified autoupdate PS and RT file does not exist!\r\n"
+                     "\r\n"
+                     "Please specify a valid auto update file name with path!\r\n"
+                     "Program will now disable auto update, you can turn it back on once you've eliminated the "
+                     "problem!");
+
+// What one tick asks of the window. A tick with a message has ended: it
+// carries no script and no RT part.
+struct AutoUpdateTickResult {
+    QString message; // show in a modal box with an OK button, when not empty
+    WireScript psUpload; // run when not empty, then call psUploadFinished()
+    bool runRtPart = false; // go on with the RT part (after the PS upload, if any)
+};
+
+// Keeps PS and RadioText current from the playout program's text files: the
+// "AUTO &PS, RT" options, the title display, the RT box's text and the once-a-
+// second tick. Plain logic: it reads the files, changes and saves the settings
+// record and hands back wire scripts; it never touches the port or a widget.
+//
+// Wiring (the window):
+//   - after LoadAllSettings at start-up: restore(); show the controls from the
+//     getters, and again whenever changed() is emitted;
+//   - control handlers: setPsUpdate / setRtUpdate ("Yes"/"No"), setType,
+//     setDelay, setInsertDate, setPsPath / setRtPath (the path boxes and the
+//     file choosers), setRtBoxText (every change of the RT box, including its
+//     padding when it loses the focus), titleDisplayClicked;
+//   - the failure action of a missing port calls CheckAutoUpdate();
+//   - the 1000 ms timer, skipped while the link runner is busy or an earlier
+//     tick's message is still open:
+//
+//       const AutoUpdateTickResult r = engine.tick(readBackBusy);
+//       if (!r.message.isEmpty()) { showMessage(r.message); return; }
+//       auto runRt = [this] {
+//           runner.start(rtLeadInScript(), [this](LinkRunner::Outcome) {
+//               WireScript rt = engine.rtPart(readBackBusy);
+//               if (!rt.empty())
+//                   runner.start(std::move(rt), [this](LinkRunner::Outcome o) {
+//                       engine.rtUploadFinished(o == LinkRunner::Outcome::Completed);
+//                   });
+//           });
+//       };
+//       if (!r.psUpload.empty())
+//           runner.start(r.psUpload, [this, rt = r.runRtPart, runRt](LinkRunner::Outcome o) {
+//               engine.psUploadFinished(o == LinkRunner::Outcome::Completed);
+//               if (o == LinkRunner::Outcome::Completed && rt)
+//                   runRt(); // a failed upload ends the tick: one message per burst
+//           });
+//       else if (r.runRtPart)
+//           runRt();
+//
+// Files: the PS file is read on every tick with either update on, the RT file
+// on every RT part; only a bounded start of each is read. A new title, or a
+// new RT line, is taken only when two consecutive reads agree, and never an
+// empty title, so a file caught empty or half-written by its writer is never
+// sent. A PS file that cannot be read must fail on two consecutive ticks before
+// the update is switched off; the first such tick does nothing.
+class AutoUpdateEngine : public QObject {
+    Q_OBJECT
+public:
+    AutoUpdateEngine(Settings &settings, const Clock &clock, QObject *parent = nullptr);
+
+    // Start-up, right after LoadAllSettings: the type choice from AutoPS (a
+    // stored AutoPS outside 0..2 is repaired to 0, "Turn off" with the PS update
+    // off, and stored), the delay position (outside 0..9: 2, stored), RTSwitch
+    // (anything but 1 means "No": 0, stored), the RT box from RT, an empty title
+    // display, LastSentTitle = the title display, and no earlier file reads.
+    void restore();
+
+    // What the page shows.
+    AutoUpdateType type() const { return type_; }
+    bool psUpdateOn() const; // "Yes" of the PS choice: AutoPS != 0
+    bool rtUpdateOn() const; // "Yes" of the RT choice: RTSwitch == 1
+    const QString &titleDisplay() const { return titleDisplay_; }
+    const QString &rtBoxText() const { return rtBox_; }
+
+    // Control handlers; each saves the record.
+    // "Yes" stores the type's position (a "Turn off" type becomes "Split into 9
+    // separate PS" first), so the type in use and the stored one always agree;
+    // "No" stores 0.
+    void setPsUpdate(bool yes);
+    void setRtUpdate(bool yes); // RTSwitch 1 / 0
+    void setType(int position); // AutoPS = position 0..2
+    void setDelay(int position); // AutoPSDelay = position 0..9
+    void setInsertDate(bool ticked);
+    void setPsPath(const QString &path); // AutoPSPath
+    void setRtPath(const QString &path); // AutoRTPath
+    // The RT box's change rule: its text cut to 64 characters becomes RT.
+    void setRtBoxText(const QString &text);
+    // RT = the title display's text, whatever the RT choice.
+    void titleDisplayClicked();
+    // Switches the whole automatic update off: PS "No", RT "No", type "Turn off".
+    void CheckAutoUpdate();
+
+    // The first stage of the tick: reads the PS file, takes a new title into the
+    // title display and the dynamic PS list, and decides the PS upload.
+    AutoUpdateTickResult tick(bool readBackBusy);
+    // The PS upload ended; LastSentTitle follows the title display only when it completed.
+    void psUploadFinished(bool completed);
+    // The RT part, after rtLeadInScript(): the upload script when the RT file's
+    // first line differs from the RT box, else an empty script.
+    WireScript rtPart(bool readBackBusy);
+    void rtUploadFinished(bool completed);
+
+signals:
+    // Something the page shows has changed.
+    void changed();
+
+private:
+    SettingsRecord &record();
+    void save();
+    AutoUpdateTickResult psFileFailed(bool notFound);
+    void takeTitle(const QString &title);
+    void setTitleDisplay(const QString &text);
+    void switchOff();
+
+    Settings &settings_;
+    const Clock &clock_;
+    AutoUpdateType type_ = AutoUpdateType::TurnOff;
+    QString titleDisplay_;
+    QString rtBox_;
+
+    // Consecutive reads, counted in ticks.
+    qint64 tick_ = 0;
+    qint64 psReadTick_ = -2;
+    QString psLastRead_;
+    qint64 psFailTick_ = -2;
+    qint64 rtReadTick_ = -2;
+    QString rtLastRead_;
+};
+
+} // namespace zfm

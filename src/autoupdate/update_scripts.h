@@ -1,0 +1,27 @@
+#pragma once
+
+#include "link/wire_script.h"
+#include "settings/settings_record.h"
+
+namespace zfm {
+
+// The automatic update's device operations.
+
+// The whole dynamic PS list: open the port with the "COMSpeed" line settings
+// (an open port keeps its own), the 100 PS and 100 delay frames, 10 ms, close,
+// "Ready".
+WireScript autoPsUploadScript(const SettingsRecord &record);
+
+// The four frame pauses (200 ms) in front of every look at the RT file.
+WireScript rtLeadInScript();
+
+// The RadioText alone: close the port, reopen it with the "COMSpeed" line
+// settings, 10 ms, the "RT" frame with 10 ms after its terminator, "Ready".
+// The port is left open.
+WireScript autoRtUploadScript(const QString &rt);
+
+// The "RT" frame's value: the text without leading blanks, then three CR, cut
+// to 64 characters.
+QByteArray rtFrameValue(const QString &rt);
+
+} // namespace zfm

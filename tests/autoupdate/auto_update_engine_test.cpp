@@ -1,0 +1,296 @@
+#include "autoupdate/auto_update_engine.h"
+#include "autoupdate/update_scripts.h"
+#include "link/clock.h"
+#include "link/encodings.h"
+#include "settings/settings.h"
+#include "settings/settings_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+
+using namespace zfm;
+
+namespace {
+
+// What one tick did, run the way the window runs it, every upload completing.
+struct Tick {
+    QString message;
+    WireScript psUpload;
+    bool rtPartRan = false;
+    WireScript rtUpload;
+};
+
+// The engine on a real settings file in the test program's private configuration folder.
+class AutoUpdate : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QDir(folder()).removeRecursively();
+        settings.LoadAllSettings();
+        record.AutoPSPath = dir.filePath(QStringLiteral("ps.txt"));
+        record.AutoRTPath = dir.filePath(QStringLiteral("rt.txt"));
+        record.AutoPS = 1;
+        record.RTSwitch = 0;
+        record.InsertDate = false;
+        engine.restore();
+    }
+    void TearDown() override { QDir(folder()).removeRecursively(); }
+    static QString folder() { return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Kestrel Devices"); }
+
+    // nullopt removes the file.
+    static void write(const QString &path, const std::optional<QByteArray> &bytes)
+    {
+        QFile f(path);
+        if (!bytes) {
+            f.remove();
+            return;
+        }
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(*bytes);
+    }
+    Tick tick(bool readBackBusy = false)
+    {
+        const AutoUpdateTickResult r = engine.tick(readBackBusy);
+        Tick t{r.message, r.psUpload, r.runRtPart, {}};
+        if (!r.psUpload.empty())
+            engine.psUploadFinished(true);
+        if (r.runRtPart)
+            t.rtUpload = engine.rtPart(readBackBusy);
+        if (!t.rtUpload.empty())
+            engine.rtUploadFinished(true);
+        return t;
+    }
+    // A title file its writer has finished: seen on two ticks.
+    Tick settle(const QByteArray &psFile)
+    {
+        write(record.AutoPSPath, psFile);
+        tick();
+        return tick();
+    }
+    // What the next start of the program loads.
+    static SettingsRecord stored()
+    {
+        PlatformStore s;
+        SettingsRecord r;
+        Settings(r, s).LoadAllSettings();
+        return r;
+    }
+
+    QTemporaryDir dir;
+    ManualClock clock{QDateTime(QDate(2026, 12, 5), QTime(10, 0))};
+    SettingsRecord record;
+    PlatformStore store;
+    Settings settings{record, store};
+    AutoUpdateEngine engine{settings, clock};
+};
+
+} // namespace
+
+TEST_F(AutoUpdate, ATitleIsTakenOnlyWhenTwoReadsAgree)
+{
+    // The playout program rewriting the file, as consecutive ticks see it.
+    const QByteArray x64(64, 'x');
+    // clang-format off
+    const std::tuple<std::optional<QByteArray>, QString, bool> rows[] = {
+        {"", "", false},
+        {"Art", "", false},
+        {"Artist,Title", "", false},
+        {"Artist,Title", "Artist Title", true},
+        {"Artist,Title", "Artist Title", false},
+        {"", "Artist Title", false},
+        {"", "Artist Title", false},             // an empty title is never taken
+        {"Next,Song", "Artist Title", false},
+        {std::nullopt, "Artist Title", false},   // deleted and re-created
+        {"Next,Song", "Artist Title", false},
+        {"NEXT,SONG", "Artist Title", false},
+        {"NEXT,SONG", "NEXT SONG", true},
+        {"Next,Song", "NEXT SONG", false},
+        {"Next,Song", "Next Song", false},       // letter case alone is not sent
+        {x64 + "one", "Next Song", false},
+        {x64 + "one", x64, true},
+        {x64 + "two", x64, false},               // nor what follows the 64th character
+        {x64 + "two", x64, false},
+    };
+    // clang-format on
+    int n = 0;
+    for (const auto &[file, display, upload] : rows) {
+        write(record.AutoPSPath, file);
+        const Tick t = tick();
+        EXPECT_TRUE(t.message.isEmpty()) << ++n;
+        EXPECT_EQ(engine.titleDisplay(), display) << n;
+        EXPECT_EQ(!t.psUpload.empty(), upload) << n;
+    }
+    EXPECT_EQ(stored().PS[0], QStringLiteral("xxxxxxxx"));
+}
+
+TEST_F(AutoUpdate, PsUploadScriptAndLastSentTitle)
+{
+    engine.setType(2);
+    engine.setDelay(3);
+    engine.setInsertDate(true);
+    write(record.AutoPSPath, QByteArray("ABCDEFGHIJ"));
+    engine.tick(false);
+    WireScript s = engine.tick(false).psUpload;
+    EXPECT_EQ(s.steps().front(), Step(step::Pause{10}));
+    EXPECT_EQ(s.steps()[1], Step(step::Open{LineSource::ComSpeed, {}, false}));
+    EXPECT_EQ(s.steps()[s.steps().size() - 2], Step(step::Close{}));
+    EXPECT_EQ(s.statuses().size(), 201u);
+    EXPECT_EQ(s.bytes().count(kTerminator), 200);
+    EXPECT_TRUE(s.bytes().contains(commandFrame(1, "PS02", "CDEFGHIJ") + commandFrame(1, "PS03", " 5.12.26")));
+    EXPECT_TRUE(s.bytes().contains(commandFrame(1, "PD02", "3") + commandFrame(1, "PD03", "5")));
+    EXPECT_EQ(stored().PS[3], QStringLiteral(" 5.12.26"));
+
+    // A failed upload leaves LastSentTitle, so the next tick sends the list again.
+    engine.psUploadFinished(false);
+    ASSERT_FALSE(engine.tick(false).psUpload.empty());
+    engine.psUploadFinished(true);
+    EXPECT_EQ(record.LastSentTitle, QStringLiteral("ABCDEFGHIJ"));
+    EXPECT_TRUE(engine.tick(false).psUpload.empty());
+}
+
+TEST_F(AutoUpdate, AnUnreadablePsFileSwitchesOffOnTheSecondTick)
+{
+    QDir(dir.path()).mkdir(QStringLiteral("folder"));
+    write(dir.filePath(QStringLiteral("song.wav")), QByteArray("RIFF\0\0\0\0WAVE", 12));
+    const std::tuple<const char *, int, bool, QString> rows[] = {
+        {"absent.txt", 1, true, kFileNotFoundMessage},
+        {"absent.txt", 0, true, kFileNotFoundMessage}, // the RT update alone reads it too
+        {"nowhere/ps.txt", 2, false, kFileNotFoundMessage},
+        {"folder", 1, true, kMissingFileMessage},
+        {"song.wav", 1, false, kMissingFileMessage},
+    };
+    for (const auto &[name, autoPs, rtOn, message] : rows) {
+        SCOPED_TRACE(name);
+        engine.setPsPath(dir.filePath(QStringLiteral("ps.txt")));
+        engine.setType(1);
+        settle("Song");
+        engine.setType(autoPs);
+        engine.setRtUpdate(rtOn);
+        engine.setPsPath(dir.filePath(QString::fromLatin1(name)));
+
+        const Tick first = tick();
+        EXPECT_TRUE(first.message.isEmpty());
+        EXPECT_FALSE(first.rtPartRan);
+        const Tick second = tick();
+        EXPECT_EQ(second.message, message);
+        EXPECT_FALSE(second.rtPartRan);
+        EXPECT_EQ(engine.type(), AutoUpdateType::TurnOff);
+        EXPECT_EQ(engine.titleDisplay(), message == kMissingFileMessage ? QStringLiteral("Song") : QString());
+        EXPECT_EQ(stored().AutoPS, 0);
+        EXPECT_EQ(stored().RTSwitch, 0);
+    }
+
+    // Gone for one tick at a time only: the update stays on.
+    engine.setPsPath(dir.filePath(QStringLiteral("ps.txt")));
+    engine.setPsUpdate(true);
+    for (int round = 0; round < 3; ++round) {
+        write(record.AutoPSPath, std::nullopt);
+        EXPECT_TRUE(tick().message.isEmpty());
+        write(record.AutoPSPath, QByteArray("Song"));
+        EXPECT_TRUE(tick().message.isEmpty());
+    }
+    EXPECT_EQ(stored().AutoPS, 1);
+}
+
+TEST_F(AutoUpdate, RtPart)
+{
+    const QByteArray rt61(61, 'r');
+    const QByteArray x64(64, 'x');
+    const std::tuple<QString, std::optional<QByteArray>, QByteArray, QString> rows[] = {
+        // RT box, RT file, RT frame value (none: nothing sent), RT box afterwards
+        {"Old text", std::nullopt, "\r\r\r", ""},
+        {"Old", rt61, rt61 + "\r\r\r", rt61},
+        {"Old", "  Now: \"A, B\"\r\nsecond", "Now: \"A, B\"\r\r\r", "  Now: \"A, B\""},
+        {"now playing", "NOW PLAYING", {}, "now playing"},
+        {x64 + "y", x64 + "z", {}, x64},
+    };
+    for (const auto &[box, file, value, after] : rows) {
+        SCOPED_TRACE(box.toStdString());
+        engine.setRtUpdate(true);
+        engine.setRtBoxText(box);
+        write(record.AutoRTPath, file);
+        write(record.AutoPSPath, QByteArray("Song"));
+        EXPECT_TRUE(tick().rtUpload.empty()); // one read is not enough
+        const Tick t = tick();
+        EXPECT_TRUE(t.message.isEmpty());
+        EXPECT_EQ(t.rtUpload.bytes(), value.isEmpty() ? QByteArray() : commandFrame(1, "RT", value));
+        EXPECT_EQ(engine.rtBoxText(), after);
+        EXPECT_EQ(stored().RT, after);
+        EXPECT_TRUE(tick().rtUpload.empty());
+    }
+
+    const std::vector<Step> expected = {step::Close{}, step::Open{LineSource::ComSpeed, {}, true}, step::Pause{10},
+        step::Write{QByteArray(1, '\0')}, step::Pause{10}, step::Write{"RT"}, step::Pause{10}, step::Write{"\x01"},
+        step::Pause{10}, step::Status{QStringLiteral("Sending RT to RDS encoder... 50%"), 1}, step::Write{"Hi\r\r\r"},
+        step::Pause{10}, step::Write{"\x02"}, step::Pause{10}, step::Ready{}};
+    EXPECT_EQ(autoRtUploadScript(QStringLiteral("Hi")).steps(), expected);
+    EXPECT_EQ(rtLeadInScript().totalPauseMs(), 200);
+}
+
+// A new title goes into the RT field but not the RT box, which the RT part
+// compares with: a title file that is also the RT file still gets its line sent.
+TEST_F(AutoUpdate, TitleAndRadioTextFromOneFile)
+{
+    engine.setRtPath(record.AutoPSPath);
+    engine.setRtUpdate(true);
+    for (const QByteArray line : {"Artist - Title", "Next - Song"}) {
+        const Tick t = settle(line);
+        EXPECT_EQ(engine.titleDisplay(), QString::fromLatin1(line));
+        EXPECT_FALSE(t.psUpload.empty());
+        EXPECT_EQ(t.rtUpload.bytes(), commandFrame(1, "RT", line + "\r\r\r"));
+    }
+
+    // RT off: a new title leaves RT alone, a click on the title copies it.
+    engine.setRtUpdate(false);
+    settle("Third,Song");
+    EXPECT_EQ(record.RT, QStringLiteral("Next - Song"));
+    engine.titleDisplayClicked();
+    EXPECT_EQ(stored().RT, QStringLiteral("Third Song"));
+}
+
+TEST_F(AutoUpdate, ReadBackHoldsTheTickBack)
+{
+    engine.setRtUpdate(true);
+    write(record.AutoPSPath, QByteArray("Song"));
+    tick();
+    EXPECT_FALSE(tick(true).rtPartRan);
+    EXPECT_TRUE(tick().psUpload.empty()); // the read-back broke the run of agreeing reads
+    EXPECT_FALSE(tick().psUpload.empty());
+}
+
+TEST_F(AutoUpdate, RestoreAndSwitchingBackOn)
+{
+    // AutoPS, AutoPSDelay, RTSwitch stored -> type, and what is stored afterwards.
+    const std::tuple<int16_t, int16_t, int16_t, AutoUpdateType, int16_t, int16_t, int16_t> rows[] = {
+        {1, 0, 0, AutoUpdateType::Split, 1, 0, 0},
+        {2, 9, 1, AutoUpdateType::Scroll, 2, 9, 1},
+        {3, 2, 1, AutoUpdateType::TurnOff, 0, 2, 1},
+        {-1, 10, 2, AutoUpdateType::TurnOff, 0, 2, 0},
+    };
+    for (const auto &[autoPs, delay, rtSwitch, type, psAfter, delayAfter, rtAfter] : rows) {
+        record.AutoPS = autoPs;
+        record.AutoPSDelay = delay;
+        record.RTSwitch = rtSwitch;
+        settings.SaveAllSettings();
+        engine.restore();
+        EXPECT_EQ(engine.type(), type) << autoPs;
+        const SettingsRecord next = stored();
+        EXPECT_EQ(std::tuple(next.AutoPS, next.AutoPSDelay, next.RTSwitch), std::tuple(psAfter, delayAfter, rtAfter));
+    }
+
+    // "Yes" after everything was switched off cuts titles again, and keeps a scrolling type.
+    engine.CheckAutoUpdate();
+    engine.setPsUpdate(true);
+    EXPECT_EQ(engine.type(), AutoUpdateType::Split);
+    EXPECT_FALSE(settle("Song").psUpload.empty());
+    engine.setType(2);
+    engine.setPsUpdate(false);
+    engine.setPsUpdate(true);
+    EXPECT_EQ(stored().AutoPS, 2);
+}
