@@ -3,7 +3,6 @@
 // buttons' enabling, and the list's stored form across runs.
 #include "app/station.h"
 #include "scheduler/scheme_line.h"
-#include "support/message_boxes.h"
 #include "support/printers.h"
 #include "support/scheduler_window.h"
 
@@ -71,7 +70,6 @@ TEST_F(SchedulerTab, AddedSchemesAreListedUntickedAndStored)
 
 TEST_F(SchedulerTab, TheTwentyFirstSchemeIsRefused)
 {
-    MessageBoxes boxes;
     start();
     listButton("cmdAdd")->click();
     fillEditor(QStringLiteral("12:00"), 100000, 50, QString());
@@ -86,8 +84,7 @@ TEST_F(SchedulerTab, TheTwentyFirstSchemeIsRefused)
 
 TEST_F(SchedulerTab, WeeklyWithoutADayChangesNothing)
 {
-    MessageBoxes boxes;
-    seedThreeLines();
+    storeThreeLines();
     start();
     list()->setCurrentRow(1);
     for (const char *opener : {"cmdAdd", "cmdEdit"}) {
@@ -105,12 +102,12 @@ TEST_F(SchedulerTab, WeeklyWithoutADayChangesNothing)
         press("cmdOK");
         EXPECT_FALSE(editor()) << opener;
     }
-    EXPECT_FALSE(window_->station().record().SchemeEditMode);
+    EXPECT_FALSE(window->station().record().SchemeEditMode);
 }
 
 TEST_F(SchedulerTab, EditingKeepsTheTickAndThePosition)
 {
-    seedThreeLines();
+    storeThreeLines();
     start();
     list()->setCurrentRow(1);
     listButton("cmdEdit")->click();
@@ -134,7 +131,7 @@ TEST_F(SchedulerTab, EditingKeepsTheTickAndThePosition)
     press("cmdOK");
     EXPECT_FALSE(editor());
     EXPECT_EQ(shownLines(), kThreeLines);
-    EXPECT_FALSE(window_->station().record().SchemeEditMode);
+    EXPECT_FALSE(window->station().record().SchemeEditMode);
 
     listButton("cmdEdit")->click();
     fillEditor(QStringLiteral("06:30"), 99000, 80, QStringLiteral("SU"));
@@ -146,13 +143,14 @@ TEST_F(SchedulerTab, EditingKeepsTheTickAndThePosition)
     EXPECT_EQ(list()->currentRow(), 1);
     EXPECT_EQ(stored(QStringLiteral("Scheme 1")), modified);
     EXPECT_EQ(stored(QStringLiteral("SchemeValue 1")), QStringLiteral("1"));
-    EXPECT_TRUE(window_->station().record().ScheduleChanged);
-    EXPECT_FALSE(window_->station().record().SchemeEditMode);
+    EXPECT_TRUE(window->station().record().ScheduleChanged);
+    EXPECT_FALSE(window->station().record().SchemeEditMode);
 }
 
 TEST_F(SchedulerTab, ButtonsFollowTheSchedulerSwitchAndTheList)
 {
-    seed({{QStringLiteral("Scheme 0"), kThreeLines[0]}, {QStringLiteral("SchemeEnable"), QStringLiteral("1")}});
+    store(QStringLiteral("Scheme 0"), kThreeLines[0]);
+    store(QStringLiteral("SchemeEnable"), QStringLiteral("1"));
     start();
     EXPECT_TRUE(enableBox()->isChecked());
     struct Row {
@@ -188,13 +186,13 @@ TEST_F(SchedulerTab, ButtonsFollowTheSchedulerSwitchAndTheList)
 
 TEST_F(SchedulerTab, TickMarksAndRemovalAreStoredSlotBySlot)
 {
-    seedThreeLines();
+    storeThreeLines();
     start();
     EXPECT_EQ(shownLines(), kThreeLines);
     EXPECT_EQ(shownTicks(), (std::vector<bool>{false, true, false}));
 
     list()->item(2)->setCheckState(Qt::Checked); // as a click on the tick mark does
-    EXPECT_EQ(window_->station().record().SchemeList[2].ticked, true);
+    EXPECT_EQ(window->station().record().SchemeList[2].ticked, true);
     EXPECT_EQ(stored(QStringLiteral("SchemeValue 2")), QStringLiteral("1"));
 
     list()->setCurrentRow(0);
@@ -208,8 +206,7 @@ TEST_F(SchedulerTab, TickMarksAndRemovalAreStoredSlotBySlot)
     EXPECT_EQ(stored(QStringLiteral("SchemeEnable")), QStringLiteral("1"));
 
     // The next run shows the same list, ticks and switch, locked.
-    stop();
-    start();
+    restart();
     EXPECT_EQ(shownLines(), left);
     EXPECT_EQ(shownTicks(), (std::vector<bool>{true, true}));
     EXPECT_TRUE(enableBox()->isChecked());

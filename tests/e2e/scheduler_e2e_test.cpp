@@ -4,7 +4,6 @@
 #include "app/schedule_driver.h"
 #include "app/station.h"
 #include "rds/rds_upload.h"
-#include "support/message_boxes.h"
 #include "support/printers.h"
 #include "support/scheduler_window.h"
 #include "support/script_frames.h"
@@ -26,21 +25,21 @@ QByteArray bytes(const char *spacedHex) { return QByteArray::fromHex(spacedHex);
 
 TEST_F(SchedulerEndToEnd, ASchemeDueThisMinuteSwitchesTheTransmitter)
 {
-    seed({{QStringLiteral("Scheme 0"), QStringLiteral("07:00   98.000MHz  40%  DAILY")},
-        {QStringLiteral("SchemeValue 0"), QStringLiteral("1")},
-        {QStringLiteral("Scheme 1"), QStringLiteral("07:01  105.000MHz  90%  DAILY")},
-        {QStringLiteral("SchemeValue 1"), QStringLiteral("1")}, {QStringLiteral("SchemeEnable"), QStringLiteral("1")}});
-    MessageBoxes boxes;
-    clock_.set(at(6, 59, 59));
+    store(QStringLiteral("Scheme 0"), QStringLiteral("07:00   98.000MHz  40%  DAILY"));
+    store(QStringLiteral("SchemeValue 0"), QStringLiteral("1"));
+    store(QStringLiteral("Scheme 1"), QStringLiteral("07:01  105.000MHz  90%  DAILY"));
+    store(QStringLiteral("SchemeValue 1"), QStringLiteral("1"));
+    store(QStringLiteral("SchemeEnable"), QStringLiteral("1"));
+    clock.set(at(6, 59, 59));
     start();
-    Station &station = window_->station();
-    const ScheduleDriver &driver = window_->scheduleDriver();
+    Station &station = window->station();
+    const ScheduleDriver &driver = window->scheduleDriver();
 
     // The timer's tick at 06:59:59 evaluates that minute and sends nothing.
     ASSERT_TRUE(runUntil([&] { return driver.evaluator().LastEvaluatedMinute() == EvaluatedMinute{3, 6, 59}; }));
-    EXPECT_TRUE(capture_.bytes().isEmpty());
+    EXPECT_TRUE(capture.bytes().isEmpty());
 
-    clock_.set(at(7, 0, 0));
+    clock.set(at(7, 0, 0));
     ASSERT_TRUE(runUntil([&] { return station.runner().isBusy(); }));
     ASSERT_TRUE(runUntil([&] { return !station.runner().isBusy(); }, 60000));
 
@@ -48,49 +47,49 @@ TEST_F(SchedulerEndToEnd, ASchemeDueThisMinuteSwitchesTheTransmitter)
     SettingsRecord expected = station.record();
     EXPECT_EQ(expected.TXFrequency, 98000);
     EXPECT_EQ(expected.TXPower, 40);
-    const QByteArray wire = capture_.bytes();
-    EXPECT_EQ(hex(wire), hex(SendSettingsScript(expected, Attended::No).bytes(clock_)));
+    const QByteArray wire = capture.bytes();
+    EXPECT_EQ(hex(wire), hex(SendSettingsScript(expected, Attended::No).bytes(clock)));
     // 98000 kHz / 5 = 19600: low seven bits 16 + 4, the rest 153 + 4; 40 % is 40 * 44 / 100 + 4.
     EXPECT_TRUE(wire.contains(bytes("00 00 46 46 01 14 9d 02"))) << "FF";
     EXPECT_TRUE(wire.contains(bytes("00 00 46 4f 01 15 02"))) << "FO";
-    EXPECT_TRUE(boxes.texts().isEmpty()) << "nobody was asked to confirm";
-    EXPECT_EQ(window_->statusText(), QStringLiteral("Ready"));
-    EXPECT_EQ(window_->findChild<QLabel *>(QStringLiteral("lblFrequency"))->text(), QStringLiteral("98.000MHz"));
-    EXPECT_EQ(window_->findChild<QSlider *>(QStringLiteral("sldPower"))->value(), 40);
+    EXPECT_EQ(boxes.texts(), QStringList()) << "nobody was asked to confirm";
+    EXPECT_EQ(window->statusText(), QStringLiteral("Ready"));
+    EXPECT_EQ(window->findChild<QLabel *>(QStringLiteral("lblFrequency"))->text(), QStringLiteral("98.000MHz"));
+    EXPECT_EQ(window->findChild<QSlider *>(QStringLiteral("sldPower"))->value(), 40);
     EXPECT_EQ(stored(QStringLiteral("TXFrequency")), QStringLiteral("98000"));
     EXPECT_EQ(stored(QStringLiteral("TXPower")), QStringLiteral("40"));
 
     // Later in the same minute nothing happens again.
-    clock_.set(at(7, 0, 30));
-    window_->scheduleDriver().TimerSchedule();
+    clock.set(at(7, 0, 30));
+    window->scheduleDriver().TimerSchedule();
     EXPECT_FALSE(station.runner().isBusy());
-    EXPECT_EQ(capture_.bytes().size(), wire.size());
+    EXPECT_EQ(capture.bytes().size(), wire.size());
 }
 
 // 03:15:00 falls while an upload holds the link: the clock frames follow it.
 TEST_F(SchedulerEndToEnd, TheEncoderClockIsSetOnceTheTicksCross0315)
 {
-    clock_.set(at(3, 14, 59));
+    clock.set(at(3, 14, 59));
     start();
-    Station &station = window_->station();
-    const ScheduleDriver &driver = window_->scheduleDriver();
+    Station &station = window->station();
+    const ScheduleDriver &driver = window->scheduleDriver();
     QSignalSpy ticks(&driver, &ScheduleDriver::clockShown);
     ASSERT_TRUE(ticks.wait(3000));
-    EXPECT_TRUE(capture_.bytes().isEmpty());
+    EXPECT_TRUE(capture.bytes().isEmpty());
     EXPECT_FALSE(driver.pcTime().isEmpty());
 
     station.SendSettings(Attended::No);
     ASSERT_TRUE(station.runner().isBusy());
-    clock_.set(at(3, 15, 0));
+    clock.set(at(3, 15, 0));
     ASSERT_TRUE(runUntil([&] { return driver.clockSyncPending(); }, 3000));
     ASSERT_TRUE(runUntil([&] { return !station.runner().isBusy() && !driver.clockSyncPending(); }, 60000));
 
     SettingsRecord record = station.record();
-    const QByteArray upload = SendSettingsScript(record, Attended::No).bytes(clock_);
+    const QByteArray upload = SendSettingsScript(record, Attended::No).bytes(clock);
     // 03:15:00 is 07 13 04, 2026-03-10 is 1A 07 0E; "Send CT" off is "0".
     const QByteArray sync = bytes("00 54 49 4d 45 01 07 13 04 02  00 44 41 54 45 01 1a 07 0e 02"
                                   "00 47 43 54 01 30 02  00 53 41 56 45 01 30 02");
-    EXPECT_EQ(hex(capture_.bytes()), hex(upload + sync));
+    EXPECT_EQ(hex(capture.bytes()), hex(upload + sync));
     EXPECT_FALSE(station.port().isOpen()) << "a synchronisation leaves the port closed";
-    EXPECT_EQ(window_->statusText(), QStringLiteral("Ready"));
+    EXPECT_EQ(window->statusText(), QStringLiteral("Ready"));
 }

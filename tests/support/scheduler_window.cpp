@@ -1,28 +1,14 @@
 #include "support/scheduler_window.h"
 
-#include "app/station.h"
-#include "support/wait.h"
+#include "scheduler/scheme_line.h"
 #include "transmitter/frequency.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QRadioButton>
-#include <QSettings>
 #include <QSlider>
 #include <QTimeEdit>
 
-#include "scheduler/scheme_line.h"
-
 namespace zfm::test {
-
-namespace {
-// The platform caches the configuration folder once per process, so each
-// test empties the store's folder there instead of moving it.
-void clearStore()
-{
-    QDir(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Kestrel Devices")).removeRecursively();
-}
-} // namespace
 
 const QStringList SchedulerWindowTest::kThreeLines = {
     QStringLiteral("06:00   98.000MHz  40%  DAILY"),
@@ -30,76 +16,37 @@ const QStringList SchedulerWindowTest::kThreeLines = {
     QStringLiteral("23:59   87.500MHz  05%  SA SU"),
 };
 
-void SchedulerWindowTest::SetUp()
+SchedulerWindowTest::SchedulerWindowTest()
 {
-    clearStore();
-    seed({{QStringLiteral("COMDevice2"), capture_.path()}});
+    useManualClock = true;
+    clock.set(QDateTime(QDate(2026, 3, 9), QTime(14, 0, 0))); // a Monday
+    // The automatic RadioText update (on by default) would soon report its
+    // missing file and take the link for its own uploads.
+    store(QStringLiteral("RTSwitch"), QStringLiteral("0"));
 }
 
-void SchedulerWindowTest::TearDown()
+void SchedulerWindowTest::storeThreeLines()
 {
-    stop();
-    clearStore();
-}
-
-void SchedulerWindowTest::seed(const std::vector<std::pair<QString, QString>> &keys)
-{
-    PlatformStore store;
-    for (const auto &[key, value] : keys)
-        store.setValue(key, value);
-    store.sync();
-}
-
-void SchedulerWindowTest::seedThreeLines()
-{
-    std::vector<std::pair<QString, QString>> keys;
     for (int i = 0; i < kThreeLines.size(); ++i) {
-        keys.emplace_back(QStringLiteral("Scheme %1").arg(i), kThreeLines[i]);
-        keys.emplace_back(QStringLiteral("SchemeValue %1").arg(i), i == 1 ? QStringLiteral("1") : QStringLiteral("0"));
+        store(QStringLiteral("Scheme %1").arg(i), kThreeLines[i]);
+        store(QStringLiteral("SchemeValue %1").arg(i), i == 1 ? QStringLiteral("1") : QStringLiteral("0"));
     }
-    seed(keys);
 }
 
-MainWindow &SchedulerWindowTest::start()
+void SchedulerWindowTest::restart()
 {
-    store_ = std::make_unique<PlatformStore>();
-    MainWindow::Options options;
-    options.splash = false;
-    options.store = store_.get();
-    options.clock = &clock_;
-    window_ = std::make_unique<MainWindow>(options);
-    window_->show();
-    // Start-up ends by opening the port, which holds the link for a moment.
-    EXPECT_TRUE(runUntil([this] { return window_->startedUp() && !window_->station().runner().isBusy(); }));
-    return *window_;
+    window.reset();
+    start();
 }
 
-void SchedulerWindowTest::stop()
-{
-    window_.reset();
-    store_.reset();
-}
+QCheckBox *SchedulerWindowTest::enableBox() const { return find<QCheckBox>("chkEnable"); }
 
-QString SchedulerWindowTest::stored(const QString &key) const
-{
-    QSettings file(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Kestrel Devices/ZephyrineFM+.conf"),
-        QSettings::IniFormat);
-    file.beginGroup(PlatformStore::kSection);
-    return file.value(key).toString();
-}
-
-QWidget *SchedulerWindowTest::page() const { return window_->findChild<QWidget *>(QStringLiteral("SchedulerPage")); }
-
-QCheckBox *SchedulerWindowTest::enableBox() const
-{
-    return page()->findChild<QCheckBox *>(QStringLiteral("chkEnable"));
-}
-
-QListWidget *SchedulerWindowTest::list() const { return page()->findChild<QListWidget *>(QStringLiteral("List1")); }
+QListWidget *SchedulerWindowTest::list() const { return find<QListWidget>("List1"); }
 
 QPushButton *SchedulerWindowTest::listButton(const char *name) const
 {
-    return page()->findChild<QPushButton *>(QLatin1String(name));
+    // The editor has a "cmdAdd" too; the page's are the ones in its frame.
+    return list()->parentWidget()->findChild<QPushButton *>(QLatin1String(name));
 }
 
 QStringList SchedulerWindowTest::shownLines() const
@@ -129,7 +76,7 @@ QString SchedulerWindowTest::enabling() const
 
 QDialog *SchedulerWindowTest::editor() const
 {
-    for (QDialog *d : window_->findChildren<QDialog *>(QStringLiteral("frmAdd"))) {
+    for (QDialog *d : window->findChildren<QDialog *>(QStringLiteral("frmAdd"))) {
         if (d->isVisible())
             return d;
     }
@@ -138,7 +85,7 @@ QDialog *SchedulerWindowTest::editor() const
 
 void SchedulerWindowTest::press(const char *editorButton) const
 {
-    auto *b = editorControl<QPushButton>(editorButton);
+    auto *b = editorControl<QPushButton>(QLatin1String(editorButton));
     ASSERT_TRUE(b) << editorButton;
     b->click();
 }
@@ -146,9 +93,9 @@ void SchedulerWindowTest::press(const char *editorButton) const
 void SchedulerWindowTest::fillEditor(const QString &time, int32_t kHz, int power, const QString &days) const
 {
     ASSERT_TRUE(editor());
-    editorControl<QTimeEdit>("DTTimeStart")->setTime(QTime::fromString(time, QStringLiteral("HH:mm")));
-    auto shown = [this] { return *ConvertTXFreq(editorControl<QLabel>("lblFrequency")->text()); };
-    // Whole megahertz steps first, then 50 kHz ones; the band's ends stop them.
+    editorControl<QTimeEdit>(QStringLiteral("DTTimeStart"))->setTime(QTime::fromString(time, QStringLiteral("HH:mm")));
+    auto shown = [this] { return *ConvertTXFreq(editorControl<QLabel>(QStringLiteral("lblFrequency"))->text()); };
+    // Whole megahertz steps first, then 50 kHz ones.
     for (int guard = 0; guard < 100 && shown() != kHz; ++guard) {
         const int32_t diff = kHz - shown();
         press(diff >= kStepUp1MHz       ? "cmdUp1MHz"
@@ -156,12 +103,11 @@ void SchedulerWindowTest::fillEditor(const QString &time, int32_t kHz, int power
                 : diff <= kStepDown1MHz ? "cmdDown1MHz"
                                         : "cmdDown50KHz");
     }
-    editorControl<QSlider>("Slider1")->setValue(power);
-    editorControl<QRadioButton>(days.isEmpty() ? "optMode0" : "optMode1")->click();
-    for (int d = 0; d < kWeekdays; ++d) {
-        auto *box = editorControl<QCheckBox>(QStringLiteral("chkDay%1").arg(d).toLatin1().constData());
-        box->setChecked(days.contains(QLatin1String(kDayCodes[d])));
-    }
+    editorControl<QSlider>(QStringLiteral("Slider1"))->setValue(power);
+    editorControl<QRadioButton>(days.isEmpty() ? QStringLiteral("optMode0") : QStringLiteral("optMode1"))->click();
+    for (int d = 0; d < kWeekdays; ++d)
+        editorControl<QCheckBox>(QStringLiteral("chkDay%1").arg(d))
+            ->setChecked(days.contains(QLatin1String(kDayCodes[d])));
 }
 
 } // namespace zfm::test
