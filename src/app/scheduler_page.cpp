@@ -13,6 +13,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace zfm {
 
 namespace {
@@ -86,8 +88,6 @@ void SchedulerPage::refresh()
     controls_ = SchemeListControls::forScheduler(r.SchemeEnable != 0, r.SchemeList.size());
     showControls();
 }
-
-SchemeEditorDialog *SchedulerPage::editor() const { return editor_; }
 
 void SchedulerPage::showList()
 {

@@ -5,8 +5,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <optional>
-
 class QCheckBox;
 class QGroupBox;
 class QListWidget;
@@ -29,8 +27,6 @@ public:
 
     // Shows the record's list, tick marks and switch (signals blocked).
     void refresh();
-    // The editor while it is open.
-    SchemeEditorDialog *editor() const;
 
 private:
     void showList();
