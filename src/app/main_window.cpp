@@ -5,6 +5,8 @@
 #include "app/alarms_page.h"
 #include "app/auto_ps_page.h"
 #include "app/rds_page.h"
+#include "app/schedule_driver.h"
+#include "app/scheduler_page.h"
 #include "app/side_panel.h"
 #include "app/station.h"
 #include "app/stored_values.h"
@@ -116,6 +118,7 @@ void MainWindow::startUp()
     previewTimer_.setInterval(1000);
     connect(&previewTimer_, &QTimer::timeout, this, &MainWindow::PreviewTick);
     previewTimer_.start();
+    scheduleDriver_ = std::make_unique<ScheduleDriver>(*station_);
 
     if (r.TrayAtStart)
         QTimer::singleShot(0, this, &MainWindow::moveToTray);
@@ -155,8 +158,7 @@ void MainWindow::buildPages()
             tabs_->setTabToolTip(i, QLatin1String(kTabs[i].toolTip));
     }
     // The scheduler's tab is added last, once the others are in place.
-    auto *scheduler = new QWidget(tabs_);
-    scheduler->setObjectName(QStringLiteral("SchedulerPage"));
+    auto *scheduler = new SchedulerPage(*station_, tabs_);
     tabs_->addTab(scheduler, QLatin1String(kTabs[5].caption));
     connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::TabSelected);
     row->addWidget(tabs_, 1);

@@ -20,6 +20,7 @@ class AlarmsPage;
 class AutoPsPage;
 class Clock;
 class RdsPage;
+class ScheduleDriver;
 class SettingsStore;
 class SidePanel;
 class Station;
@@ -42,6 +43,7 @@ public:
     ~MainWindow() override;
 
     Station &station() { return *station_; }
+    ScheduleDriver &scheduleDriver() { return *scheduleDriver_; }
     int helpContext() const { return helpContext_; }
     QString statusText() const;
     double progressValue() const;
@@ -84,6 +86,8 @@ private:
     std::unique_ptr<Clock> ownClock_;
     std::unique_ptr<Station> station_;
     std::unique_ptr<clsWinAMP> winAmp_;
+    // The scheduler and the clock; they stop before the station goes.
+    std::unique_ptr<ScheduleDriver> scheduleDriver_;
     Options options_;
 
     QTabWidget *tabs_ = nullptr;
