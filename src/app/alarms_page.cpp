@@ -3,6 +3,7 @@
 #include "app/station.h"
 #include "app/tx_main_page.h"
 #include "app/widgets.h"
+#include "link/status_reply.h"
 #include "transmitter/transmitter_tables.h"
 
 #include <QCheckBox>
@@ -37,10 +38,12 @@ constexpr BoxSpec kBoxes[] = {
     {"txtUnitFrequency", "Unit frequency:", "100.000MHz"},
 };
 
+// Object names of the lamps, in the order of the transmitter's alarm bits.
 constexpr const char *kLampNames[]
     = {"lblTAmpAlarm", "lblSwrAlarm", "lblTExcAlarm", "lblIAmpAlarm", "lblUAmpAlarm", "lblRemoteStandby"};
-constexpr const char *kLampCaptions[]
-    = {"T AMP ALARM", "SWR ALARM", "T EXC ALARM", "I AMP ALARM", "U AMP ALARM", "REMOTE standby"};
+static_assert(std::size(kLampNames) == kAlarmLamps.size());
+
+QColor rgb(const std::array<int, 3> &c) { return QColor(c[0], c[1], c[2]); }
 
 } // namespace
 
@@ -82,7 +85,8 @@ AlarmsPage::AlarmsPage(Station &station, QWidget *parent) : QWidget(parent), sta
 
     auto *lampColumn = new QVBoxLayout;
     for (size_t i = 0; i < lamps_.size(); ++i) {
-        auto *lamp = new QLabel(QLatin1String(kLampCaptions[i]), status);
+        const std::string_view caption = kAlarmLamps[i].caption;
+        auto *lamp = new QLabel(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())), status);
         lamp->setObjectName(QLatin1String(kLampNames[i]));
         lamp->setAlignment(Qt::AlignCenter);
         lamp->setFrameShape(QFrame::Box);
@@ -131,7 +135,7 @@ void AlarmsPage::setLamp(int index, bool on)
 {
     QLabel *lamp = lamps_.at(index);
     QPalette p = lamp->palette();
-    p.setColor(QPalette::Window, on ? QColor(255, 0, 0) : QColor(224, 224, 224));
+    p.setColor(QPalette::Window, rgb(on ? kLampOnRgb : kLampOffRgb));
     p.setColor(QPalette::WindowText, on ? Qt::white : Qt::black);
     lamp->setPalette(p);
     lamp->setProperty("on", on);
@@ -143,6 +147,34 @@ void AlarmsPage::setAudioLevel(int level)
 {
     audio_->setValue(level);
     audio_->setToolTip(QString::number(level) + QLatin1Char('%'));
+}
+
+int AlarmsPage::audioLevel() const { return audio_->value(); }
+
+void AlarmsPage::showStatus(const StatusReply &reply)
+{
+    // Shown as received: the transmitter's own units and forms.
+    const std::pair<const char *, const QString *> boxes[] = {
+        {"txtTXModel", &reply.txModel},
+        {"txtOutputPower", &reply.outputPower},
+        {"txtReflectedPower", &reply.reflectedPower},
+        {"txtExcTemperature", &reply.exciterTemperature},
+        {"txtAmpTemperature", &reply.amplifierTemperature},
+        {"txtAmpVoltage", &reply.amplifierVoltage},
+        {"txtAmpCurrent", &reply.amplifierCurrent},
+        {"txtExcCurrent", &reply.exciterCurrent},
+        {"txtExcVoltage", &reply.exciterVoltage},
+        {"txtUptime", &reply.uptime},
+        {"txtUnitFrequency", &reply.unitFrequency},
+    };
+    for (const auto &[name, value] : boxes)
+        box(name)->setText(*value);
+    if (reply.alarmLamps) {
+        for (size_t i = 0; i < lamps_.size(); ++i)
+            setLamp(static_cast<int>(i), (*reply.alarmLamps)[i]);
+    }
+    if (reply.audioLevel)
+        setAudioLevel(*reply.audioLevel);
 }
 
 QLabel *AlarmsPage::box(const char *objectName) const { return findChild<QLabel *>(QLatin1String(objectName)); }

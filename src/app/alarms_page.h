@@ -12,6 +12,7 @@ class QPushButton;
 namespace zfm {
 
 class Station;
+struct StatusReply;
 
 // "FM TX &alarms": the alarm thresholds, the transmitter's own report (boxes,
 // six lamps, the audio level), "Auto read TX" and "Read TX".
@@ -28,6 +29,9 @@ public:
     void setLamp(int index, bool on);
     bool lampOn(int index) const;
     void setAudioLevel(int level);
+    int audioLevel() const;
+    // Fills the boxes, lamps and level bar from the transmitter's report.
+    void showStatus(const StatusReply &reply);
     // The status boxes in the order the transmitter reports them.
     QLabel *box(const char *objectName) const;
 

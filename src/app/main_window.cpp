@@ -207,7 +207,14 @@ void MainWindow::bindStation()
         status_->setText(text);
         side_->setProgress(progress);
     });
+    connect(&s, &Station::progressChanged, side_, &SidePanel::setProgress);
     connect(&s, &Station::buttonsChanged, this, &MainWindow::showButtons);
+    connect(&s, &Station::statusReplyReceived, this, [this](const StatusReply &reply) {
+        alarms_->showStatus(reply);
+        about_->firmware()->setText(reply.firmware);
+    });
+    connect(alarms_, &AlarmsPage::readTxClicked, &s, &Station::ReadTX);
+    connect(side_->readRds(), &QPushButton::clicked, &s, &Station::ReadRDS);
     connect(&s, &Station::autoReadChanged, alarms_, &AlarmsPage::refresh);
     connect(&s, &Station::recordChanged, this, &MainWindow::refreshPages);
     connect(&s, &Station::confirmationRequested, this, [this](const QString &text) {

@@ -23,7 +23,8 @@ Station::Station(SettingsStore &store, const Clock &clock, QObject *parent)
     connect(&autoUpdateTimer_, &QTimer::timeout, this, &Station::AutoUpdateTick);
     timerAutoread.setInterval(1000);
     connect(&timerAutoread, &QTimer::timeout, this, &Station::timerAutoreadTick);
-    for (auto [timer, ms] : {std::pair{&timerReadTX, 1000}, std::pair{&TimerStatus, 1000}, std::pair{&timerRDS, 2000}}) {
+    for (auto [timer, ms] :
+        {std::pair{&timerReadTX, 1000}, std::pair{&TimerStatus, 1000}, std::pair{&timerRDS, 2000}}) {
         timer->setInterval(ms);
         timer->setSingleShot(true);
     }

@@ -5,8 +5,8 @@
 #include "link/link_runner.h"
 #include "link/reply_parser.h"
 #include "link/serial_link.h"
-#include "rds/read_back.h"
 #include "rds/rds_upload.h"
+#include "rds/read_back.h"
 #include "settings/settings.h"
 
 #include <QObject>
