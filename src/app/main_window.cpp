@@ -110,6 +110,8 @@ void MainWindow::startUp()
     // The family option: the classic family also sets its line speed (stored).
     if (r.MODE != kModeSmall)
         station_->applyFamily(kModeClassic);
+    // A restored "Auto read TX" keeps "Read TX" disabled, as ticking it does.
+    station_->setReadTxEnabled(!r.AutoRead);
     refreshPages();
     if (!unreadable.isEmpty() || !repaired.isEmpty())
         station_->save();

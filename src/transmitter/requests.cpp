@@ -44,7 +44,10 @@ WireScript powerTestScript()
 WireScript readBackRequestScript()
 {
     WireScript s;
-    s.open(LineSource::Fixed, QStringLiteral("38400,N,8,1"), true).pause(kWritePauseMs);
+    // At the family's own speed, also when the port is already open: a fixed
+    // 38400 would never reach a 9600 transmitter and would leave the port too
+    // fast for the next upload.
+    s.open(LineSource::ComSpeed, {}, true).pause(kWritePauseMs);
     for (const QByteArray &part :
         {QByteArray(1, kLeadIn), QByteArray("X"), QByteArray(1, kSeparator), QByteArray(1, kTerminator)})
         s.write(part).pause(kWritePauseMs);

@@ -14,7 +14,7 @@ WireScript statusRequestScript();
 WireScript frequencyTestScript();
 WireScript powerTestScript();
 
-// The RDS read-back request "X", always at 38400 bit/s.
+// The RDS read-back request "X", at the line speed of "COMSpeed".
 WireScript readBackRequestScript();
 
 inline constexpr int32_t kTestFrequencyKHz = 103000;

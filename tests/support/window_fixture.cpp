@@ -16,12 +16,27 @@ WindowTest::WindowTest()
 {
     QDir(configFolder()).removeRecursively();
     store(QStringLiteral("COMDevice2"), capture.path());
+    // The default RadioText update would look for "c:\SongName.txt" and say it is missing.
+    store(QStringLiteral("RTSwitch"), QStringLiteral("0"));
 }
 
 WindowTest::~WindowTest()
 {
     window.reset();
+    device.reset();
     QDir(configFolder()).removeRecursively();
+}
+
+vt::VirtualTransmitter &WindowTest::useDevice(vt::Options options)
+{
+    options.echo = false;
+    device = std::make_unique<vt::VirtualTransmitter>(options);
+    store(QStringLiteral("COMDevice2"), device->path());
+    if (options.family == vt::Family::Small) {
+        store(QStringLiteral("MODE"), QStringLiteral("13"));
+        store(QStringLiteral("COMSpeed"), QStringLiteral("5"));
+    }
+    return *device;
 }
 
 void WindowTest::store(const QString &key, const QString &text)

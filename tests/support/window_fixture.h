@@ -6,6 +6,7 @@
 #include "support/message_boxes.h"
 #include "support/printers.h"
 #include "support/pty_capture.h"
+#include "virtual_transmitter.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -25,6 +26,8 @@ protected:
     WindowTest();
     ~WindowTest() override;
 
+    // Puts a virtual transmitter on COM 2 instead of the bare pseudo-terminal.
+    vt::VirtualTransmitter &useDevice(vt::Options options = {});
     // Values stored before the program starts, as a previous run would have left them.
     void store(const QString &key, const QString &text);
     // Starts the program (no splash) and waits until start-up has opened the port.
@@ -49,6 +52,7 @@ protected:
     MessageBoxes boxes;
     ManualClock clock;
     bool useManualClock = false;
+    std::unique_ptr<vt::VirtualTransmitter> device;
     std::unique_ptr<MainWindow> window;
 };
 
