@@ -56,13 +56,19 @@ QPushButton *browseButton(QWidget *parent, const char *name)
 
 QString chooseTextFile(QWidget *parent, const QString &path)
 {
-    // Stored paths may come from Windows ("c:\SongName.txt").
+    // Stored paths may come from Windows ("c:\\SongName.txt").
     const QString native = QDir::fromNativeSeparators(QString(path).replace(QLatin1Char('\\'), QLatin1Char('/')));
     QString folder = QFileInfo(native).path();
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QDir::homePath();
-    return QFileDialog::getOpenFileName(
+    QFileDialog dialog(
         parent, QStringLiteral("Browse to file with song name (*.txt) ..."), folder, QStringLiteral("*.txt"));
+    dialog.setObjectName(QStringLiteral("frmBrowse"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
 }
 
 AutoPsPage::AutoPsPage(Station &station, QWidget *parent) : QWidget(parent), station_(station)
