@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -351,5 +352,29 @@ TEST_F(SetupDialogTest, ClosingDuringASearchStopsIt)
     window->findChild<QPushButton *>(QStringLiteral("cmdFreqTest"))->click();
     ASSERT_TRUE(waitIdle());
     EXPECT_TRUE(capture.waitForBytes(7));
+    EXPECT_TRUE(boxes.texts().isEmpty());
+}
+
+TEST_F(SetupDialogTest, TheAutomaticUpdateWaitsUntilTheWindowCloses)
+{
+    QTemporaryDir folder;
+    const QString titleFile = folder.filePath(QStringLiteral("title.txt"));
+    QFile file(titleFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Artist,Song title\r\n");
+    file.close();
+    store(QStringLiteral("AutoPS"), QStringLiteral("1"));
+    store(QStringLiteral("AutoPSPath"), titleFile);
+    store(QStringLiteral("RTSwitch"), QStringLiteral("0"));
+    start();
+    openSetup();
+
+    // A new title is taken on its second reading: two ticks and more pass.
+    runFor(2500);
+    EXPECT_TRUE(capture.bytes().isEmpty());
+    EXPECT_TRUE(boxes.texts().isEmpty());
+
+    press("cmdOK");
+    EXPECT_TRUE(runUntil([this] { return capture.bytes().contains("PS00"); }, 5000));
     EXPECT_TRUE(boxes.texts().isEmpty());
 }
