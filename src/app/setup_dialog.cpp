@@ -513,9 +513,10 @@ void SetupDialog::showDevice()
         devices_->addItem(describePort(port), port.systemLocation());
     }
     if (current < 0 && !path.isEmpty()) {
-        // A device that is unplugged stays shown for its number.
+        // A device the system does not list (unplugged, or a kind it does not
+        // enumerate) stays shown for its number.
         current = devices_->count();
-        devices_->addItem(path + QStringLiteral(" (not present)"), path);
+        devices_->addItem(testPort_.exists(n) ? path : path + QStringLiteral(" (not present)"), path);
     }
     devices_->setCurrentIndex(current);
 }

@@ -273,8 +273,14 @@ TEST_F(SetupDialogTest, WhileOpenTheWindowHasTheLineAndGivesItBackAtTheFamilysSp
     EXPECT_EQ(stored(QStringLiteral("COMDevice5")), other.path());
     EXPECT_EQ(stored(QStringLiteral("COMSelected")), QStringLiteral("5"));
     EXPECT_TRUE(control<QPushButton>("cmdDefaultDevice")->isEnabled());
-    // A device that is not (or no longer) there stays shown for its number.
-    EXPECT_EQ(control<QComboBox>("cmbDevices")->currentData().toString(), other.path());
+    // A device the system does not list stays shown for its number; one that
+    // is gone says so.
+    EXPECT_EQ(control<QComboBox>("cmbDevices")->currentText(), other.path());
+    selectPort(6);
+    device->setText(QStringLiteral("/dev/zfm-unplugged"));
+    QTest::keyClick(device, Qt::Key_Return);
+    EXPECT_EQ(control<QComboBox>("cmbDevices")->currentText(), QStringLiteral("/dev/zfm-unplugged (not present)"));
+    selectPort(5);
 
     press("cmdOK");
     EXPECT_FALSE(setupOpen());
