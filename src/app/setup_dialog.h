@@ -45,9 +45,7 @@ public:
     // "Communication test tool": the selected port at the selected speed.
     void CommunicationTest();
 
-    bool isRunning() const { return running_; }
     QString statusText() const;
-    QByteArray answerBuffer() const { return answer_; }
 
     void done(int result) override;
 
