@@ -7,6 +7,7 @@
 #include "app/rds_page.h"
 #include "app/schedule_driver.h"
 #include "app/scheduler_page.h"
+#include "app/setup_dialog.h"
 #include "app/side_panel.h"
 #include "app/station.h"
 #include "app/stored_values.h"
@@ -184,6 +185,7 @@ void MainWindow::buildMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     QAction *setup = file->addAction(QStringLiteral("S&etup"));
     setup->setObjectName(QStringLiteral("mnuSetup"));
+    connect(setup, &QAction::triggered, this, [this] { SetupDialog::openFrom(*station_, this); });
     QAction *exit = file->addAction(QStringLiteral("E&xit"));
     exit->setObjectName(QStringLiteral("Exitmnu"));
     connect(exit, &QAction::triggered, this, &MainWindow::Exitmnu_Click);
