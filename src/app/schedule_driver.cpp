@@ -25,7 +25,7 @@ void ScheduleDriver::TimerSchedule()
     // While exiting switches the transmitter off, no scheme may bring its power back.
     if (r.ShutDownInProgress)
         return;
-    const auto match = evaluator_.onTimerSchedule(r, station_.runner().isBusy());
+    const auto match = evaluator_.onTimerSchedule(r, !station_.linkFreeForAutomaticWork());
     if (!match)
         return;
     applyScheme(r, *match);
@@ -41,7 +41,7 @@ void ScheduleDriver::ClockTick()
     pcTime_ = pcTimeText(now);
     pcDate_ = pcDateText(now);
     emit clockShown(pcTime_, pcDate_);
-    if (daily_.onClockTick(now, station_.runner().isBusy()))
+    if (daily_.onClockTick(now, !station_.linkFreeForAutomaticWork()))
         station_.runner().start(SynchronizeTime(station_.record()));
 }
 

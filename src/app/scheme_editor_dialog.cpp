@@ -36,7 +36,7 @@ constexpr const char *kDayNames[kWeekdays]
 } // namespace
 
 SchemeEditorDialog::SchemeEditorDialog(Station &station, SchemeEditor editor, QWidget *parent)
-    : QDialog(parent), station_(station), editor_(std::move(editor))
+    : QDialog(parent), station_(station), editor_(editor)
 {
     setObjectName(QStringLiteral("frmAdd"));
     setWindowTitle(editor_.windowCaption());

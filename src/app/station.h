@@ -75,6 +75,11 @@ public:
     void OnReceive(char c);
     const ReplyParser &parser() const { return parser_; }
 
+    // Whether a sender that runs on its own (scheduler, clock synchronisation)
+    // may use the line now: no script runs, no read-back is streaming in and
+    // the setup window does not have the port.
+    bool linkFreeForAutomaticWork() const { return !runner_.isBusy() && !ReadBackBusy && !SetupWindowOpen; }
+
     // Writes the whole record; a store that cannot be written is reported once.
     void save();
 
