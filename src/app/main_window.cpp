@@ -20,6 +20,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -75,6 +76,9 @@ MainWindow::~MainWindow()
 {
     if (tray_)
         tray_->hide();
+    // Dialogs and pages talk to the station as they close; they go before it does.
+    qDeleteAll(findChildren<QDialog *>(Qt::FindDirectChildrenOnly));
+    delete takeCentralWidget();
 }
 
 QString MainWindow::helpFilePath() { return QCoreApplication::applicationDirPath() + QStringLiteral("/Lumidrax5.chm"); }
