@@ -11,10 +11,12 @@
 // band and its raster, power 0..100, MODE a family, the AF lists an unbroken
 // run of codes, PS delays 0..9, RTSwitch 0 or 1, flags 0 or 1. The repaired
 // record saved into an empty store and loaded again is the same record, with
-// nothing left to repair; and the uploads built from it never misbehave.
+// nothing left to repair; and the uploads built from it put nothing on the
+// wire but well-formed frames.
 #include "app/stored_values.h"
 #include "autoupdate/auto_update_engine.h"
 #include "link/clock.h"
+#include "link/encodings.h"
 #include "rds/rds_model.h"
 #include "rds/rds_upload.h"
 #include "rds/rt_ps_upload.h"
@@ -24,6 +26,7 @@
 #include "transmitter/frequency.h"
 #include "transmitter/transmitter_tables.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -125,6 +128,32 @@ void checkShowable(const SettingsRecord &r, const AutoUpdateEngine &engine)
         check(!e.line.isEmpty(), "no empty list lines");
 }
 
+// Every byte a script writes belongs to a frame: one or two lead-in bytes, a
+// name of letters and digits, the separator, a value without any of the three
+// framing bytes, the terminator. A framing byte inside a value would end the
+// frame early and hand the rest to the device as a command of its own.
+void checkFrames(const WireScript &script)
+{
+    const QByteArray wire = script.bytes();
+    qsizetype i = 0;
+    const auto isFraming = [](char c) { return c == kLeadIn || c == kSeparator || c == kTerminator; };
+    while (i < wire.size()) {
+        const qsizetype start = i;
+        while (i < wire.size() && wire[i] == kLeadIn)
+            ++i;
+        check(i - start == 1 || i - start == 2, "a frame starts with one or two lead-in bytes");
+        const qsizetype name = i;
+        while (i < wire.size() && std::isalnum(static_cast<unsigned char>(wire[i])))
+            ++i;
+        check(i > name && i < wire.size() && wire[i] == kSeparator, "a frame name ends at the separator");
+        ++i;
+        while (i < wire.size() && !isFraming(wire[i]))
+            ++i;
+        check(i < wire.size() && wire[i] == kTerminator, "a frame value holds no framing byte");
+        ++i;
+    }
+}
+
 // Start-up's part of the settings, as the window runs it.
 struct StartedUp {
     QStringList unreadable;
@@ -167,9 +196,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(again == r, "a saved record loads as the same record");
 
     // The uploads built from it (with the 100 PS entries and delays): every
-    // value encodes without overflow.
+    // value encodes without overflow and stays inside its frame.
     SettingsRecord copy = r;
-    (void)SendSettingsScript(copy, Attended::No);
-    (void)SendRTAndPS(r);
+    checkFrames(SendSettingsScript(copy, Attended::No));
+    checkFrames(SendRTAndPS(r));
     return 0;
 }
