@@ -54,10 +54,11 @@ QString decodeText(QByteArray bytes, bool truncated)
     else
         text = decodeUtf8Or1252(std::move(bytes), truncated);
 
-    // NUL stays, so that the caller can tell a binary file.
+    // NUL stays, so that the caller can tell a binary file. The C1 controls
+    // come from UTF-8 as well as from the bytes Windows-1252 leaves unassigned.
     for (QChar &c : text) {
         const char16_t u = c.unicode();
-        if ((u > 0 && u < 0x20 && u != u'\r' && u != u'\n') || u == 0x7F)
+        if ((u > 0 && u < 0x20 && u != u'\r' && u != u'\n') || (u >= 0x7F && u < 0xA0))
             c = u' ';
     }
     return text.normalized(QString::NormalizationForm_C);

@@ -26,8 +26,8 @@ TextFile readTextFile(const QString &path, qsizetype maxBytes);
 // mark is dropped and one of UTF-16 selects that encoding. `truncated` says the
 // bytes stop inside the file, so a character cut in half at the end is dropped
 // rather than taken for a sign of Windows-1252. The result is in composed form
-// (NFC), and control characters other than line ends become blanks, so they
-// can never reach a frame.
+// (NFC), and control characters (C0, DEL and C1) other than line ends become
+// blanks, so they can never reach a frame.
 QString decodeText(QByteArray bytes, bool truncated);
 
 // The text up to its first line end (CR or LF).

@@ -19,7 +19,18 @@ QByteArray OffsetByte(int value)
 
 QByteArray FlagText(bool on) { return on ? QByteArrayLiteral("1") : QByteArrayLiteral("0"); }
 
-QByteArray Text(const QString &text) { return toWindows1252(text); }
+QByteArray Text(const QString &text)
+{
+    QByteArray bytes = toWindows1252(text);
+    // A text read back from the device or from a hand-edited store may hold
+    // them; inside a value they would end the frame early and hand the rest to
+    // the device as a command of its own.
+    for (char &b : bytes) {
+        if (b == kLeadIn || b == kSeparator || b == kTerminator)
+            b = '?';
+    }
+    return bytes;
+}
 
 QByteArray commandFrame(int leadIn, const QByteArray &name, const QByteArray &value)
 {

@@ -18,7 +18,8 @@ QByteArray OffsetByte(int value);
 inline constexpr int kOffsetByteMax = 251;
 // "1" for on, "0" for off.
 QByteArray FlagText(bool on);
-// The characters of a text, one Windows-1252 byte each.
+// The characters of a text, one Windows-1252 byte each; a character it cannot
+// represent, and one of the three framing bytes, is sent as "?".
 QByteArray Text(const QString &text);
 
 // One command frame: lead-in 0x00 bytes, the name, 0x01, the value, 0x02.

@@ -31,6 +31,11 @@ TEST(TextFile, DecodesUtf8ElseWindows1252)
          "C\tD\x7F"
          "E\r\nF",
             false, QStringLiteral("A B C D E\r\nF")},
+        // C1 controls too: UTF-8 ones, and the bytes Windows-1252 leaves unassigned.
+        {"A\xC2\x85"
+         "B\xC2\x9F",
+            false, QStringLiteral("A B ")},
+        {"Caf\xE9\x81\x8D\x8F\x90\x9D", false, QStringLiteral(u"Café     ")},
         {"e\xCC\x81", false, QStringLiteral(u"é")},
     };
     for (const auto &[bytes, truncated, text] : rows)

@@ -85,6 +85,8 @@ TEST(Encodings, TextIsWindows1252WithQuestionMarks)
         {QStringLiteral("€5 – “hi”"), "803520962093686994"},
         {QStringLiteral("Ω"), "3f"},
         {QStringLiteral("a😀b"), "613f62"},
+        // The framing bytes never appear inside a value; other control characters do.
+        {QString::fromUtf16(u"\0\x01\x02\x03\r", 5), "3f3f3f030d"},
     };
     for (const Row &r : rows) {
         QByteArray want = QByteArray::fromHex(r.bytes);

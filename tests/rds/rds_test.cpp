@@ -6,6 +6,7 @@
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "support/script_frames.h"
+#include "support/wire_frames.h"
 
 #include <QLocale>
 
@@ -307,6 +308,40 @@ TEST(RtAndPs, FramesStatusesAndValues)
     }
     EXPECT_EQ(s.steps()[1], Step(step::Open{LineSource::ComSpeed, {}, false}));
     EXPECT_TRUE(std::holds_alternative<step::Ready>(s.steps().back()));
+}
+
+// Texts come from a store anyone can edit and from the device's read-back; a
+// framing byte among them must not end its frame early and turn the rest into
+// a command of its own (here "FF", a frequency change).
+TEST(RtAndPs, TextsStayInsideTheirFrames)
+{
+    MemoryStore store;
+    store.setValue(QStringLiteral("RT"),
+        QString::fromUtf16(u"Hi\x02"
+                           u"FF\x01\x05\x05\x02",
+            9));
+    store.setValue(QStringLiteral("PS3"),
+        QString::fromUtf16(u"A\0B\x01"
+                           u"C\x02"
+                           u"D ",
+            8));
+    store.setValue(QStringLiteral("MG2"),
+        QString::fromUtf16(u"\x02"
+                           u"x",
+            2));
+    SettingsRecord r;
+    Settings(r, store).LoadAllSettings();
+
+    const auto frames = test::splitFrames(SendRTAndPS(r).bytes());
+    const auto value = [&frames](const char *name) {
+        const test::WireFrame *f = test::lastFrame(frames, name);
+        return f ? f->value : QByteArray("(no frame)");
+    };
+    EXPECT_EQ(frames.size(), 1u + 8 + 100 + 100 + 1);
+    EXPECT_EQ(value("FF"), QByteArray("(no frame)"));
+    EXPECT_EQ(value("RT"), QByteArray("Hi?FF?\x05\x05?\r\r\r"));
+    EXPECT_EQ(value("PS03"), QByteArray("A?B?C?D "));
+    EXPECT_EQ(value("MG2"), QByteArray("?x\r"));
 }
 
 TEST(RtAndPs, PercentagesFollowTheUsersNumberFormat)
