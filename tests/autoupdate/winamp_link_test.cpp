@@ -31,8 +31,8 @@ TEST(WinampLink, SearchesOnlyForTheExactPlayerNames)
         EXPECT_FALSE(player.GotWnd()) << row.version;
         EXPECT_EQ(player.GetWinAMPWnd(), 0u);
         const QStringList expected = row.searchedClass
-                                         ? QStringList{QLatin1String(row.searchedClass), QLatin1String(row.searchedClass)}
-                                         : QStringList{};
+            ? QStringList{QLatin1String(row.searchedClass), QLatin1String(row.searchedClass)}
+            : QStringList{};
         EXPECT_EQ(searched, expected) << row.version;
     }
     // A window that is there is found and kept.
