@@ -45,7 +45,12 @@ Station::~Station() = default;
 
 void Station::save()
 {
-    if (settings_.SaveAllSettings() || storeFailureReported_)
+    if (settings_.SaveAllSettings()) {
+        // Written again: a later failure is a new one and is reported again.
+        storeFailureReported_ = false;
+        return;
+    }
+    if (storeFailureReported_)
         return;
     storeFailureReported_ = true;
     tell(QStringLiteral("Your settings could not be written to the settings store. Changes are kept while the "

@@ -72,7 +72,8 @@ public:
     void OnReceive(char c);
     const ReplyParser &parser() const { return parser_; }
 
-    // Writes the whole record; a store that cannot be written is reported once.
+    // Writes the whole record; a store that cannot be written is reported once
+    // until a save succeeds again.
     void save();
 
     // ---- Buttons ----
