@@ -6,6 +6,7 @@
 #include "settings/settings_store.h"
 #include "transmitter/requests.h"
 
+#include <QPointer>
 #include <QTimer>
 
 namespace zfm {
@@ -162,6 +163,23 @@ void Station::whenLinkFree(std::function<void()> start)
         return;
     }
     queued_.push_back(std::move(start));
+}
+
+void Station::tickWhenLinkFree(QObject *owner, bool &waiting, std::function<void()> work)
+{
+    if (waiting)
+        return;
+    if (!runner_.isBusy() && queued_.empty()) {
+        work();
+        return;
+    }
+    waiting = true;
+    queued_.push_back([guard = QPointer(owner), &waiting, work = std::move(work)] {
+        if (!guard)
+            return;
+        waiting = false;
+        work();
+    });
 }
 
 void Station::runQueued()

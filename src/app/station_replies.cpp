@@ -45,8 +45,12 @@ void Station::ReadTX()
 
 void Station::timerAutoreadTick()
 {
-    if (record_.AutoRead && !ReadBackBusy && !SetupWindowOpen && !runner_.isBusy())
-        ReadTX();
+    if (!record_.AutoRead || ReadBackBusy || SetupWindowOpen)
+        return;
+    tickWhenLinkFree(this, autoReadWaiting_, [this] {
+        if (record_.AutoRead && !SetupWindowOpen)
+            ReadTX();
+    });
 }
 
 void Station::timerReadTXTick()
