@@ -45,10 +45,13 @@ void Station::ReadTX()
 
 void Station::timerAutoreadTick()
 {
-    if (!record_.AutoRead || ReadBackBusy || SetupWindowOpen)
+    // One request at a time: a new one would restart the quiet watchdog of the
+    // one still unanswered, so with a silent transmitter the request would stay
+    // pending for ever and hold "Read RDS settings" back.
+    if (!record_.AutoRead || ReadBackBusy || SetupWindowOpen || StatusRequestPending)
         return;
     tickWhenLinkFree(this, autoReadWaiting_, [this] {
-        if (record_.AutoRead && !SetupWindowOpen)
+        if (record_.AutoRead && !SetupWindowOpen && !StatusRequestPending)
             ReadTX();
     });
 }
