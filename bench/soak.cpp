@@ -16,6 +16,7 @@
 // Prints a progress line every minute and the figures at the end; see
 // soak_watch.h for what counts as lost. Measures only, never fails on time.
 #include "soak_playout.h"
+#include "soak_stacks.h"
 #include "soak_watch.h"
 
 #include "app/main_window.h"
@@ -51,6 +52,9 @@ namespace {
 
 constexpr int kStallProbeMs = 5;
 constexpr qint64 kStallGoalMs = 50;
+// A stall this long has its call stack taken, printed when it passes the goal.
+constexpr int kStackAfterMs = 40;
+constexpr int kStackFramesShown = 16;
 constexpr int kSendRtPsEveryMs = 2 * 60 * 1000;
 constexpr int kScheduleRefreshMs = 10 * 1000;
 // Schemes kept in the list: this minute and the next three.
@@ -139,7 +143,8 @@ private:
 // long one set against the machine's own lag at the time.
 class StallMeter : public QObject {
 public:
-    StallMeter(const QString *status, const MachineLag *machine) : status_(status), machine_(machine)
+    StallMeter(const QString *status, const MachineLag *machine)
+        : status_(status), machine_(machine), stacks_(kStackAfterMs)
     {
         timer_.setTimerType(Qt::PreciseTimer);
         timer_.setInterval(kStallProbeMs);
@@ -147,6 +152,8 @@ public:
             const qint64 now = nowNs();
             const qint64 stallNs = now - lastNs_ - kStallProbeMs * 1'000'000LL;
             lastNs_ = now;
+            stacks_.beat();
+            const QStringList stack = stacks_.takeStack();
             const qint64 stallMs = stallNs / 1'000'000;
             longest_ = std::max(longest_, stallMs);
             if (stallMs <= kStallGoalMs)
@@ -159,6 +166,8 @@ public:
                             "\"%s\")\n",
                     (now - startNs_) / 6e10, static_cast<long long>(stallMs), static_cast<long long>(machineMs),
                     qPrintable(*status_));
+                for (const QString &frame : stack.mid(0, kStackFramesShown))
+                    std::printf("        %s\n", qPrintable(frame));
                 std::fflush(stdout);
             }
             if (!machine)
@@ -179,6 +188,7 @@ public:
 private:
     const QString *status_;
     const MachineLag *machine_;
+    StallStacks stacks_;
     QTimer timer_;
     qint64 startNs_ = 0;
     qint64 lastNs_ = 0;
