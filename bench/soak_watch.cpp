@@ -32,7 +32,14 @@ SoakWatch::SoakWatch(
         atStart_ = Snapshot{
             !playout_.rewriting(), playout_.titleOnFile(), playout_.lineOnFile(), station_.autoUpdate().titleDisplay()};
     });
-    connect(&station_, &zfm::Station::statusChanged, this, [this](const QString &text) { lastStatus_ = text; });
+    // The step shows before the frame's value goes out, so the next "RT" the
+    // transmitter decodes is the automatic update's, whenever it gets to it.
+    connect(&station_, &zfm::Station::statusChanged, this, [this](const QString &text) {
+        if (text == kAutoRtStatus) {
+            autoRtComing_ = true;
+            autoRtExpected_ = atStart_;
+        }
+    });
     connect(&station_, &zfm::Station::statusReplyReceived, this, [this](const zfm::StatusReply &reply) {
         ++statusDecoded_;
         // The transmitter's fixed items tell a reply mixed with the rest of an earlier one.
@@ -95,14 +102,16 @@ void SoakWatch::onFrame(const QString &logLine)
         psEnds();
     } else if (name == QLatin1String("SAVE")) {
         sendRtPsOpen_ = sendSettingsOpen_ = false;
-    } else if (name == QLatin1String("RT") && lastStatus_ == kAutoRtStatus) {
+    } else if (name == QLatin1String("RT") && autoRtComing_) {
+        autoRtComing_ = false;
         ++rtUploads_;
         const QByteArray onAir = device_.state().rds.rt;
-        if (!atStart_.fileComplete || onAir != atStart_.fileLine.toLatin1()) {
+        const Snapshot &at = autoRtExpected_;
+        if (!at.fileComplete || onAir != at.fileLine.toLatin1()) {
             ++rtWrong_;
             finding(QStringLiteral("RadioText %1 went out while the file held %2")
                         .arg(quoted(QString::fromLatin1(onAir)),
-                            atStart_.fileComplete ? quoted(atStart_.fileLine) : QStringLiteral("a partial line")));
+                            at.fileComplete ? quoted(at.fileLine) : QStringLiteral("a partial line")));
         }
     } else if (name == QLatin1String("FW")) {
         const auto &t = device_.state().transmitter;

@@ -84,7 +84,9 @@ private:
     QElapsedTimer clock_;
 
     Snapshot atStart_;
-    QString lastStatus_;
+    // The automatic RadioText upload has shown its step; its frame is on the way.
+    bool autoRtComing_ = false;
+    Snapshot autoRtExpected_;
     bool sendRtPsOpen_ = false;
     bool sendSettingsOpen_ = false;
     bool psOpen_ = false;
