@@ -52,6 +52,38 @@ QPushButton *browseButton(QWidget *parent, const char *name)
     return b;
 }
 
+// A frame of the automatic update: "Yes"/"No", the file's path and "Browse".
+struct UpdateFrame {
+    QGroupBox *frame;
+    QGridLayout *grid;
+    QRadioButton *yes;
+    QRadioButton *no;
+    QLineEdit *path;
+    QPushButton *browse;
+};
+
+UpdateFrame updateFrame(QWidget *parent, const char *which, const QString &title, const QString &toolTip)
+{
+    UpdateFrame f;
+    const QByteArray w(which);
+    f.frame = ui::frame(parent, title, toolTip);
+    f.grid = new QGridLayout(f.frame);
+    f.yes = ui::option(f.frame, ("optAuto" + w + "Yes").constData(), QStringLiteral("Yes"));
+    f.no = ui::option(f.frame, ("optAuto" + w + "No").constData(), QStringLiteral("No"));
+    f.yes->setAccessibleName(QStringLiteral("Auto update %1: Yes").arg(QLatin1String(which)));
+    f.no->setAccessibleName(QStringLiteral("Auto update %1: No").arg(QLatin1String(which)));
+    f.path = lineEdit(f.frame, ("txtAuto" + w + "Path").constData(), 32767);
+    f.path->setReadOnly(true);
+    f.path->setAccessibleName(QStringLiteral("%1 file").arg(QLatin1String(which)));
+    f.browse = browseButton(f.frame, ("cmdBrowse" + w).constData());
+    f.grid->addWidget(f.yes, 0, 0);
+    f.grid->addWidget(f.no, 0, 1);
+    f.grid->addWidget(f.path, 1, 0, 1, 3);
+    f.grid->addWidget(f.browse, 1, 3);
+    f.grid->setColumnStretch(2, 1);
+    return f;
+}
+
 } // namespace
 
 QString chooseTextFile(QWidget *parent, const QString &path)
@@ -93,47 +125,24 @@ AutoPsPage::AutoPsPage(Station &station, QWidget *parent) : QWidget(parent), sta
     });
     layout->addWidget(staticFrame);
 
-    // Automatic PS.
-    QGroupBox *psFrame = ui::frame(frame, QStringLiteral("Auto update PS from txt file (SE only!)"),
+    // Automatic PS, with "Insert DATE" in its top row.
+    const UpdateFrame ps = updateFrame(frame, "PS", QStringLiteral("Auto update PS from txt file (SE only!)"),
         QStringLiteral("Updates the PS whenever the file changes"));
-    auto *psGrid = new QGridLayout(psFrame);
-    psYes_ = ui::option(psFrame, "optAutoPSYes", QStringLiteral("Yes"));
-    psNo_ = ui::option(psFrame, "optAutoPSNo", QStringLiteral("No"));
-    psYes_->setAccessibleName(QStringLiteral("Auto update PS: Yes"));
-    psNo_->setAccessibleName(QStringLiteral("Auto update PS: No"));
-    insertDate_ = new QCheckBox(QStringLiteral("Insert DATE"), psFrame);
+    psYes_ = ps.yes;
+    psNo_ = ps.no;
+    psPath_ = ps.path;
+    insertDate_ = new QCheckBox(QStringLiteral("Insert DATE"), ps.frame);
     insertDate_->setObjectName(QStringLiteral("chkInsertDate"));
     insertDate_->setToolTip(QStringLiteral("Inserts DATA into PS"));
-    psPath_ = lineEdit(psFrame, "txtAutoPSPath", 32767);
-    psPath_->setReadOnly(true);
-    psPath_->setAccessibleName(QStringLiteral("PS file"));
-    auto *psBrowse = browseButton(psFrame, "cmdBrowsePS");
-    psGrid->addWidget(psYes_, 0, 0);
-    psGrid->addWidget(psNo_, 0, 1);
-    psGrid->addWidget(insertDate_, 0, 2, Qt::AlignRight);
-    psGrid->addWidget(psPath_, 1, 0, 1, 3);
-    psGrid->addWidget(psBrowse, 1, 3);
-    psGrid->setColumnStretch(2, 1);
-    layout->addWidget(psFrame);
+    ps.grid->addWidget(insertDate_, 0, 2, Qt::AlignRight);
+    layout->addWidget(ps.frame);
 
-    // Automatic RT.
-    QGroupBox *rtFrame = ui::frame(frame, QStringLiteral("Auto update RT from txt file"),
+    const UpdateFrame rt = updateFrame(frame, "RT", QStringLiteral("Auto update RT from txt file"),
         QStringLiteral("Updates the RT whenever the file changes"));
-    auto *rtGrid = new QGridLayout(rtFrame);
-    rtYes_ = ui::option(rtFrame, "optAutoRTYes", QStringLiteral("Yes"));
-    rtNo_ = ui::option(rtFrame, "optAutoRTNo", QStringLiteral("No"));
-    rtYes_->setAccessibleName(QStringLiteral("Auto update RT: Yes"));
-    rtNo_->setAccessibleName(QStringLiteral("Auto update RT: No"));
-    rtPath_ = lineEdit(rtFrame, "txtAutoRTPath", 32767);
-    rtPath_->setReadOnly(true);
-    rtPath_->setAccessibleName(QStringLiteral("RT file"));
-    auto *rtBrowse = browseButton(rtFrame, "cmdBrowseRT");
-    rtGrid->addWidget(rtYes_, 0, 0);
-    rtGrid->addWidget(rtNo_, 0, 1);
-    rtGrid->addWidget(rtPath_, 1, 0, 1, 3);
-    rtGrid->addWidget(rtBrowse, 1, 3);
-    rtGrid->setColumnStretch(2, 1);
-    layout->addWidget(rtFrame);
+    rtYes_ = rt.yes;
+    rtNo_ = rt.no;
+    rtPath_ = rt.path;
+    layout->addWidget(rt.frame);
 
     auto *texts = new QFormLayout;
     auto *title = new ClickableLine(frame);
@@ -160,8 +169,8 @@ AutoPsPage::AutoPsPage(Station &station, QWidget *parent) : QWidget(parent), sta
     connect(insertDate_, &QCheckBox::clicked, &engine, &AutoUpdateEngine::setInsertDate);
     connect(this, &AutoPsPage::titleClicked, &engine, &AutoUpdateEngine::titleDisplayClicked);
     connect(&engine, &AutoUpdateEngine::changed, this, &AutoPsPage::refresh);
-    connect(psBrowse, &QPushButton::clicked, this, [this] { browse(true); });
-    connect(rtBrowse, &QPushButton::clicked, this, [this] { browse(false); });
+    connect(ps.browse, &QPushButton::clicked, this, [this] { browse(true); });
+    connect(rt.browse, &QPushButton::clicked, this, [this] { browse(false); });
     refresh();
 }
 

@@ -7,6 +7,7 @@
 #include "app/rds_page.h"
 #include "app/schedule_driver.h"
 #include "app/scheduler_page.h"
+#include "app/setup_dialog.h"
 #include "app/side_panel.h"
 #include "app/station.h"
 #include "app/stored_values.h"
@@ -19,6 +20,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -74,6 +76,9 @@ MainWindow::~MainWindow()
 {
     if (tray_)
         tray_->hide();
+    // Dialogs and pages talk to the station as they close; they go before it does.
+    qDeleteAll(findChildren<QDialog *>(Qt::FindDirectChildrenOnly));
+    delete takeCentralWidget();
 }
 
 QString MainWindow::helpFilePath() { return QCoreApplication::applicationDirPath() + QStringLiteral("/Lumidrax5.chm"); }
@@ -184,6 +189,7 @@ void MainWindow::buildMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     QAction *setup = file->addAction(QStringLiteral("S&etup"));
     setup->setObjectName(QStringLiteral("mnuSetup"));
+    connect(setup, &QAction::triggered, this, [this] { SetupDialog::openFrom(*station_, this); });
     QAction *exit = file->addAction(QStringLiteral("E&xit"));
     exit->setObjectName(QStringLiteral("Exitmnu"));
     connect(exit, &QAction::triggered, this, &MainWindow::Exitmnu_Click);

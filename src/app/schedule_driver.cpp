@@ -32,7 +32,7 @@ void ScheduleDriver::evaluate()
     // While exiting switches the transmitter off, no scheme may bring its power back.
     if (r.ShutDownInProgress)
         return;
-    const auto match = evaluator_.onTimerSchedule(r, station_.runner().isBusy());
+    const auto match = evaluator_.onTimerSchedule(r, !station_.linkFreeForAutomaticWork());
     if (!match)
         return;
     applyScheme(r, *match);
@@ -48,11 +48,11 @@ void ScheduleDriver::ClockTick()
     pcTime_ = pcTimeText(now);
     pcDate_ = pcDateText(now);
     emit clockShown(pcTime_, pcDate_);
-    if (daily_.onClockTick(now, station_.runner().isBusy())) {
+    if (daily_.onClockTick(now, !station_.linkFreeForAutomaticWork())) {
         station_.runner().start(SynchronizeTime(station_.record()));
     } else if (daily_.isPending()) {
         station_.tickWhenLinkFree(this, syncWaiting_, [this] {
-            if (daily_.onClockTick(station_.clock().now(), false))
+            if (daily_.onClockTick(station_.clock().now(), !station_.linkFreeForAutomaticWork()))
                 station_.runner().start(SynchronizeTime(station_.record()));
         });
     }

@@ -156,7 +156,7 @@ void SchedulerPage::editClicked()
     if (editor_)
         return;
     if (auto editor = SchemeEditor::forEdit(station_.record(), list_->currentRow()))
-        openEditor(std::move(*editor));
+        openEditor(*editor);
 }
 
 void SchedulerPage::removeClicked()
@@ -171,7 +171,7 @@ void SchedulerPage::removeClicked()
 
 void SchedulerPage::openEditor(SchemeEditor editor)
 {
-    editor_ = new SchemeEditorDialog(station_, std::move(editor), window());
+    editor_ = new SchemeEditorDialog(station_, editor, window());
     editor_->setAttribute(Qt::WA_DeleteOnClose);
     connect(editor_, &SchemeEditorDialog::schemesChanged, this, &SchedulerPage::schemesChanged);
     // Closed is gone for the page, even before the dialog is deleted.

@@ -1,6 +1,7 @@
 #include "app/scheme_editor_dialog.h"
 
 #include "app/station.h"
+#include "app/transmitter_controls.h"
 #include "app/widgets.h"
 #include "transmitter/frequency.h"
 
@@ -18,25 +19,13 @@ namespace zfm {
 
 namespace {
 
-QPushButton *stepButton(QWidget *parent, const char *name, const QString &caption, const QString &toolTip)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(toolTip);
-    b->setAccessibleName(toolTip);
-    b->setAutoRepeat(true);
-    b->setAutoDefault(false);
-    b->setFixedWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("▲▲")) + 16);
-    return b;
-}
-
 constexpr const char *kDayNames[kWeekdays]
     = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
 
 } // namespace
 
 SchemeEditorDialog::SchemeEditorDialog(Station &station, SchemeEditor editor, QWidget *parent)
-    : QDialog(parent), station_(station), editor_(std::move(editor))
+    : QDialog(parent), station_(station), editor_(editor)
 {
     setObjectName(QStringLiteral("frmAdd"));
     setWindowTitle(editor_.windowCaption());
@@ -49,52 +38,16 @@ SchemeEditorDialog::SchemeEditorDialog(Station &station, SchemeEditor editor, QW
     // Frequency with its four steps, as on the main page.
     QGroupBox *freqFrame = ui::frame(parameters, QStringLiteral("Transmitter freq."));
     auto *freqRow = new QHBoxLayout(freqFrame);
-    frequency_ = new QLabel(freqFrame);
-    frequency_->setObjectName(QStringLiteral("lblFrequency"));
-    frequency_->setToolTip(QStringLiteral("FM transmitter frequency"));
-    frequency_->setAccessibleName(QStringLiteral("Transmitter frequency"));
-    QFont big = frequency_->font();
-    big.setPointSizeF(big.pointSizeF() * 1.6);
-    big.setBold(true);
-    frequency_->setFont(big);
-    frequency_->setAlignment(Qt::AlignCenter);
-    frequency_->setMinimumWidth(QFontMetrics(big).horizontalAdvance(QStringLiteral("108.000MHz")) + 12);
-    auto *down1 = stepButton(freqFrame, "cmdDown1MHz", QStringLiteral("▼▼"), QStringLiteral("Down 1MHz"));
-    auto *down50 = stepButton(freqFrame, "cmdDown50KHz", QStringLiteral("▼"), QStringLiteral("Down 50KHz"));
-    auto *up50 = stepButton(freqFrame, "cmdUp50KHz", QStringLiteral("▲"), QStringLiteral("Up 50KHz"));
-    auto *up1 = stepButton(freqFrame, "cmdUp1MHz", QStringLiteral("▲▲"), QStringLiteral("Up 1 MHz"));
-    freqRow->addWidget(down1);
-    freqRow->addWidget(down50);
-    freqRow->addWidget(frequency_, 1);
-    freqRow->addWidget(up50);
-    freqRow->addWidget(up1);
-    connect(down1, &QPushButton::clicked, this, [this] { step(kStepDown1MHz); });
-    connect(down50, &QPushButton::clicked, this, [this] { step(kStepDown50kHz); });
-    connect(up50, &QPushButton::clicked, this, [this] { step(kStepUp50kHz); });
-    connect(up1, &QPushButton::clicked, this, [this] { step(kStepUp1MHz); });
+    frequency_ = new FrequencyStepper(freqFrame);
+    freqRow->addWidget(frequency_);
+    connect(frequency_, &FrequencyStepper::stepped, this, &SchemeEditorDialog::step);
     column->addWidget(freqFrame);
 
     // Output power: the slider, its scale, and the value it stands at.
     QGroupBox *powerFrame = ui::frame(parameters, QStringLiteral("Transmitter output power"));
     auto *powerGrid = new QGridLayout(powerFrame);
-    power_ = new QSlider(Qt::Horizontal, powerFrame);
-    power_->setObjectName(QStringLiteral("Slider1"));
-    power_->setRange(0, 100);
-    power_->setPageStep(10);
-    power_->setToolTip(QStringLiteral("Output power"));
-    power_->setAccessibleName(QStringLiteral("Output power"));
-    power_->setTickPosition(QSlider::TicksBelow);
-    power_->setTickInterval(10);
-    auto *scale = new QWidget(powerFrame);
-    scale->setObjectName(QStringLiteral("lblPowerScale"));
-    scale->setAccessibleName(QStringLiteral("OFF              50%              100%"));
-    auto *scaleRow = new QHBoxLayout(scale);
-    scaleRow->setContentsMargins(0, 0, 0, 0);
-    scaleRow->addWidget(new QLabel(QStringLiteral("OFF"), scale));
-    scaleRow->addStretch();
-    scaleRow->addWidget(new QLabel(QStringLiteral("50%"), scale));
-    scaleRow->addStretch();
-    scaleRow->addWidget(new QLabel(QStringLiteral("100%"), scale));
+    power_ = ui::powerSlider(powerFrame, "Slider1");
+    QWidget *scale = ui::powerScale(powerFrame);
     auto *powerValue = new QLabel(powerFrame);
     powerValue->setObjectName(QStringLiteral("lblPowerValue"));
     powerValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -148,7 +101,7 @@ SchemeEditorDialog::SchemeEditorDialog(Station &station, SchemeEditor editor, QW
     outer->addLayout(buttons);
 
     // Show the editor's values before listening to the controls.
-    frequency_->setText(editor_.frequencyDisplay());
+    frequency_->showFrequency(editor_.frequencyKHz());
     power_->setValue(editor_.power());
     powerValue->setText(QStringLiteral("%1%").arg(editor_.power()));
     (editor_.daily() ? daily_ : weekly_)->setChecked(true);
@@ -177,7 +130,7 @@ SchemeEditorDialog::SchemeEditorDialog(Station &station, SchemeEditor editor, QW
 void SchemeEditorDialog::step(int32_t kHz)
 {
     editor_.stepFrequency(kHz);
-    frequency_->setText(editor_.frequencyDisplay());
+    frequency_->showFrequency(editor_.frequencyKHz());
 }
 
 void SchemeEditorDialog::showMode()

@@ -15,6 +15,8 @@ class QTimeEdit;
 
 namespace zfm {
 
+class FrequencyStepper;
+
 class Station;
 
 // `frmAdd`: the scheme editor, in add mode ("Add scheme") or edit mode
@@ -41,7 +43,7 @@ private:
 
     Station &station_;
     SchemeEditor editor_;
-    QLabel *frequency_;
+    FrequencyStepper *frequency_;
     QSlider *power_;
     QRadioButton *daily_;
     QRadioButton *weekly_;

@@ -99,7 +99,7 @@ void Station::startTimers()
 
 void Station::AutoUpdateTick()
 {
-    if (runner_.isBusy() || autoTickRunning_)
+    if (runner_.isBusy() || autoTickRunning_ || SetupWindowOpen)
         return;
     autoTickRunning_ = true;
     const AutoUpdateTickResult r = autoUpdate_.tick(ReadBackBusy);

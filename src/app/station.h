@@ -49,14 +49,17 @@ public:
 
     // Starts the once-a-second work that runs from the end of start-up.
     void startTimers();
-    // The automatic PS/RT update's tick; skipped while the link is busy or an
-    // earlier tick is still going (its upload, or a message the operator reads).
+    // The automatic PS/RT update's tick; skipped while the link is busy, the
+    // setup window is open, or an earlier tick is still going (its upload, or a
+    // message the operator reads).
     void AutoUpdateTick();
     bool autoUpdateTickRunning() const { return autoTickRunning_; }
 
     // Set while the RDS read-back runs; the status read and the automatic
     // update hold back meanwhile.
     bool ReadBackBusy = false;
+    // Set while the serial setup window is open: it has the line to itself,
+    // so the automatic status read and the automatic update hold back.
     bool SetupWindowOpen = false;
     // A status request went out and its reply has not come yet.
     bool StatusRequestPending = false;
@@ -71,6 +74,11 @@ public:
     // Every character the transmitter sends.
     void OnReceive(char c);
     const ReplyParser &parser() const { return parser_; }
+
+    // Whether a sender that runs on its own (scheduler, clock synchronisation)
+    // may use the line now: no script runs, no read-back is streaming in and
+    // the setup window does not have the port.
+    bool linkFreeForAutomaticWork() const { return !runner_.isBusy() && !ReadBackBusy && !SetupWindowOpen; }
 
     // Writes the whole record; a store that cannot be written is reported once
     // until a save succeeds again.

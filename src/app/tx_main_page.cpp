@@ -1,6 +1,7 @@
 #include "app/tx_main_page.h"
 
 #include "app/station.h"
+#include "app/transmitter_controls.h"
 #include "app/widgets.h"
 #include "transmitter/frequency.h"
 #include "transmitter/transmitter_tables.h"
@@ -35,17 +36,6 @@ void showPosition(QComboBox *combo, int position)
 
 namespace {
 
-QPushButton *stepButton(QWidget *parent, const char *name, const QString &caption, const QString &toolTip)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(toolTip);
-    b->setAccessibleName(toolTip);
-    b->setAutoRepeat(true);
-    b->setFixedWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("▲▲")) + 16);
-    return b;
-}
-
 } // namespace
 
 TxMainPage::TxMainPage(Station &station, QWidget *parent) : QWidget(parent), station_(station)
@@ -55,33 +45,14 @@ TxMainPage::TxMainPage(Station &station, QWidget *parent) : QWidget(parent), sta
     // Frequency with its step buttons and the "103" test.
     QGroupBox *freqFrame = ui::frame(this, QStringLiteral("Transmitter freq."));
     auto *freqLayout = new QHBoxLayout(freqFrame);
-    frequency_ = new QLabel(freqFrame);
-    frequency_->setObjectName(QStringLiteral("lblFrequency"));
-    frequency_->setToolTip(QStringLiteral("FM transmitter frequency"));
-    frequency_->setAccessibleName(QStringLiteral("Transmitter frequency"));
-    QFont big = frequency_->font();
-    big.setPointSizeF(big.pointSizeF() * 1.8);
-    big.setBold(true);
-    frequency_->setFont(big);
-    frequency_->setMinimumWidth(QFontMetrics(big).horizontalAdvance(QStringLiteral("108.000MHz")) + 8);
-    auto *down1 = stepButton(freqFrame, "cmdDown1MHz", QStringLiteral("▼▼"), QStringLiteral("Down 1MHz"));
-    auto *down50 = stepButton(freqFrame, "cmdDown50KHz", QStringLiteral("▼"), QStringLiteral("Down 50KHz"));
-    auto *up50 = stepButton(freqFrame, "cmdUp50KHz", QStringLiteral("▲"), QStringLiteral("Up 50KHz"));
-    auto *up1 = stepButton(freqFrame, "cmdUp1MHz", QStringLiteral("▲▲"), QStringLiteral("Up 1 MHz"));
+    frequency_ = new FrequencyStepper(freqFrame);
+    connect(frequency_, &FrequencyStepper::stepped, this, &TxMainPage::step);
     auto *test103 = new QPushButton(QStringLiteral("103"), freqFrame);
     test103->setObjectName(QStringLiteral("cmdFreqTest"));
     test103->setToolTip(QStringLiteral("Tune the transmitter to 103.000 MHz now (nothing is stored)"));
-    freqLayout->addWidget(down1);
-    freqLayout->addWidget(down50);
-    freqLayout->addWidget(frequency_, 1, Qt::AlignCenter);
-    freqLayout->addWidget(up50);
-    freqLayout->addWidget(up1);
+    freqLayout->addWidget(frequency_, 1);
     freqLayout->addSpacing(8);
     freqLayout->addWidget(test103);
-    connect(down1, &QPushButton::clicked, this, [this] { step(kStepDown1MHz); });
-    connect(down50, &QPushButton::clicked, this, [this] { step(kStepDown50kHz); });
-    connect(up50, &QPushButton::clicked, this, [this] { step(kStepUp50kHz); });
-    connect(up1, &QPushButton::clicked, this, [this] { step(kStepUp1MHz); });
     connect(test103, &QPushButton::clicked, &station_, &Station::testFrequency);
     grid->addWidget(freqFrame, 0, 0, 1, 2);
 
@@ -143,24 +114,8 @@ TxMainPage::TxMainPage(Station &station, QWidget *parent) : QWidget(parent), sta
     // Output power with the "32%" test.
     QGroupBox *powerFrame = ui::frame(this, QStringLiteral("Transmitter output power"));
     auto *powerLayout = new QGridLayout(powerFrame);
-    power_ = new QSlider(Qt::Horizontal, powerFrame);
-    power_->setObjectName(QStringLiteral("sldPower"));
-    power_->setRange(0, 100);
-    power_->setToolTip(QStringLiteral("Output power"));
-    power_->setAccessibleName(QStringLiteral("Output power"));
-    power_->setTickPosition(QSlider::TicksBelow);
-    power_->setTickInterval(10);
-    // The slider's scale, spread under its ends and middle.
-    auto *scale = new QWidget(powerFrame);
-    scale->setObjectName(QStringLiteral("lblPowerScale"));
-    scale->setAccessibleName(QStringLiteral("OFF              50%              100%"));
-    auto *scaleLayout = new QHBoxLayout(scale);
-    scaleLayout->setContentsMargins(0, 0, 0, 0);
-    scaleLayout->addWidget(new QLabel(QStringLiteral("OFF"), scale));
-    scaleLayout->addStretch();
-    scaleLayout->addWidget(new QLabel(QStringLiteral("50%"), scale));
-    scaleLayout->addStretch();
-    scaleLayout->addWidget(new QLabel(QStringLiteral("100%"), scale));
+    power_ = ui::powerSlider(powerFrame, "sldPower");
+    QWidget *scale = ui::powerScale(powerFrame);
     auto *test32 = new QPushButton(QStringLiteral("32%"), powerFrame);
     test32->setObjectName(QStringLiteral("cmdPowerTestP"));
     test32->setToolTip(QStringLiteral("Set the output power to 32 % now (nothing is stored)"));
@@ -181,18 +136,18 @@ TxMainPage::TxMainPage(Station &station, QWidget *parent) : QWidget(parent), sta
     refresh();
 }
 
-void TxMainPage::step(int kHz)
+void TxMainPage::step(int32_t kHz)
 {
     SettingsRecord &r = station_.record();
     r.TXFrequency = stepFrequency(r.TXFrequency, kHz);
-    frequency_->setText(frequencyText(r.TXFrequency));
+    frequency_->showFrequency(r.TXFrequency);
     station_.save();
 }
 
 void TxMainPage::refresh()
 {
     const SettingsRecord &r = station_.record();
-    frequency_->setText(frequencyText(r.TXFrequency));
+    frequency_->showFrequency(r.TXFrequency);
     {
         const QSignalBlocker block(power_);
         power_->setValue(r.TXPower);

@@ -11,6 +11,7 @@ class QSlider;
 
 namespace zfm {
 
+class FrequencyStepper;
 class Station;
 struct TransmitterList;
 
@@ -24,10 +25,10 @@ public:
     void refresh();
 
 private:
-    void step(int kHz);
+    void step(int32_t kHz);
 
     Station &station_;
-    QLabel *frequency_;
+    FrequencyStepper *frequency_;
     QRadioButton *small_;
     QRadioButton *classic_;
     QRadioButton *stereo_;

@@ -87,17 +87,9 @@ void LinkRunner::waitUntil(qint64 deadlineNs)
 bool LinkRunner::execute(const Step &s)
 {
     if (const auto *w = std::get_if<step::Write>(&s)) {
-        if (!link_.write(w->bytes)) {
-            fail(LinkFailure{LinkFailure::Kind::LineLost, link_.openComNumber(), link_.openDevice(), {}});
-            return false;
-        }
-        nextAtNs_ = elapsed_.nsecsElapsed();
+        return write(w->bytes);
     } else if (const auto *c = std::get_if<step::WriteClock>(&s)) {
-        if (!link_.write(OffsetByte(clockFieldValue(c->field, clock_.now())))) {
-            fail(LinkFailure{LinkFailure::Kind::LineLost, link_.openComNumber(), link_.openDevice(), {}});
-            return false;
-        }
-        nextAtNs_ = elapsed_.nsecsElapsed();
+        return write(OffsetByte(clockFieldValue(c->field, clock_.now())));
     } else if (const auto *p = std::get_if<step::Pause>(&s)) {
         nextAtNs_ += static_cast<qint64>(p->ms) * 1'000'000;
     } else if (const auto *st = std::get_if<step::Status>(&s)) {
@@ -116,6 +108,20 @@ bool LinkRunner::execute(const Step &s)
         emit confirmationRequested(cf->text);
         return false;
     }
+    return true;
+}
+
+bool LinkRunner::write(const QByteArray &bytes)
+{
+    const qint64 began = elapsed_.nsecsElapsed();
+    if (!link_.write(bytes)) {
+        fail(LinkFailure{LinkFailure::Kind::LineLost, link_.openComNumber(), link_.openDevice(), {}});
+        return false;
+    }
+    // The next pause counts from the moment this write returned.
+    nextAtNs_ = elapsed_.nsecsElapsed();
+    if (writeObserver_)
+        writeObserver_(began, nextAtNs_, bytes);
     return true;
 }
 

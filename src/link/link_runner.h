@@ -33,6 +33,11 @@ public:
 
     SerialLink &link() { return link_; }
 
+    // Told about every write: when it began and when it returned, in
+    // nanoseconds on the runner's own steady clock (for pacing measurements).
+    using WriteObserver = std::function<void(qint64 beganNs, qint64 returnedNs, const QByteArray &bytes)>;
+    void setWriteObserver(WriteObserver observer) { writeObserver_ = std::move(observer); }
+
 signals:
     void statusChanged(const QString &text, double progress);
     // Emitted while the runner still holds the link, so that no other sender
@@ -45,6 +50,7 @@ private:
     void advance();
     // Runs one step; false when the script must stop or wait.
     bool execute(const Step &s);
+    bool write(const QByteArray &bytes);
     void fail(const LinkFailure &failure);
     void finish(Outcome outcome);
     void waitUntil(qint64 deadlineNs);
@@ -59,6 +65,7 @@ private:
     bool busy_ = false;
     bool awaitingConfirm_ = false;
     Done done_;
+    WriteObserver writeObserver_;
 };
 
 } // namespace zfm

@@ -109,6 +109,12 @@ std::optional<LinkFailure> SerialLink::openNumber(int comNumber)
     return std::nullopt;
 }
 
+bool SerialLink::exists(int comNumber) const
+{
+    const QString path = devicePath(record_, comNumber);
+    return !path.isEmpty() && deviceExists(path);
+}
+
 void SerialLink::close()
 {
     if (port_.isOpen())

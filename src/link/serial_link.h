@@ -26,6 +26,8 @@ public:
     std::optional<LinkFailure> openNumber(int comNumber);
     void close();
     bool isOpen() const { return port_.isOpen(); }
+    // Whether the device that COM number maps to is present at all.
+    bool exists(int comNumber) const;
 
     // Hands the bytes to the line at once; false when the line is gone.
     bool write(const QByteArray &bytes);

@@ -41,7 +41,7 @@ TEST_F(UploadTest, SendSettingsClassicConfirmsTheStaticPsAndGivesTheButtonsBack)
     ASSERT_TRUE(waitIdle());
     ui.stop();
     EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("QRV5260+")});
-    EXPECT_GT(ticks, 100); // about 4.5 s of pacing with a live event loop
+    EXPECT_GT(ticks, 20); // a blocked window would tick once in these 4.5 s
     for (const char *b : {"cmdSendSettings", "cmdSendRTPS", "cmdReadRDS", "cmdReadTX"})
         EXPECT_TRUE(find<QPushButton>(b)->isEnabled()) << b;
     EXPECT_EQ(window->statusText(), QStringLiteral("Ready"));

@@ -1,0 +1,375 @@
+// The serial setup window, opened from the real main window, against the
+// virtual transmitter and pseudo-terminals on real lines.
+#include "app/setup_dialog.h"
+#include "link/encodings.h"
+#include "support/wait.h"
+#include "support/window_fixture.h"
+#include "virtual_transmitter.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <chrono>
+#include <map>
+
+using namespace zfm;
+using namespace zfm::test;
+
+namespace {
+
+const QByteArray kStatusRequest = commandFrame(1, "FM", " ");
+
+class SetupDialogTest : public WindowTest {
+protected:
+    // Every COM number stands for a device that is not there, except those given.
+    void placeDevices(const std::map<int, QString> &present)
+    {
+        for (int n = 1; n <= kComPorts; ++n) {
+            const auto it = present.find(n);
+            store(QStringLiteral("COMDevice%1").arg(n),
+                it != present.end() ? it->second : QStringLiteral("/dev/zfm-absent-%1").arg(n));
+        }
+    }
+    void useFamily(int16_t mode)
+    {
+        store(QStringLiteral("MODE"), QString::number(mode));
+        store(QStringLiteral("COMSpeed"), mode == kModeSmall ? QStringLiteral("5") : QStringLiteral("2"));
+    }
+    vt::VirtualTransmitter &addDevice(vt::Family family, const vt::Faults &faults = {})
+    {
+        vt::Options o;
+        o.family = family;
+        o.faults = faults;
+        devices.push_back(std::make_unique<vt::VirtualTransmitter>(o));
+        return *devices.back();
+    }
+
+    // File > Setup, as the operator opens it; waits until the window is up.
+    SetupDialog &openSetup()
+    {
+        window->findChild<QAction *>(QStringLiteral("mnuSetup"))->trigger();
+        EXPECT_TRUE(runUntil([this] { return visibleDialog() != nullptr; }));
+        dialog = visibleDialog();
+        statuses.clear();
+        QObject::connect(dialog, &SetupDialog::statusChanged, [this](const QString &text) { statuses << text; });
+        return *dialog;
+    }
+    SetupDialog *visibleDialog() const
+    {
+        for (SetupDialog *d : window->findChildren<SetupDialog *>()) {
+            if (d->isVisible())
+                return d;
+        }
+        return nullptr;
+    }
+    template <typename T>
+    T *control(const char *name) const
+    {
+        T *w = dialog->findChild<T *>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void press(const char *name)
+    {
+        auto *b = control<QPushButton>(name);
+        ASSERT_TRUE(b->isEnabled()) << name;
+        b->click(); // returns when the test or search has ended
+    }
+    void selectPort(int n) { control<QComboBox>("cmbCOMPort")->setCurrentIndex(n - 1); }
+    bool setupOpen() { return window->station().SetupWindowOpen; }
+
+    std::vector<std::unique_ptr<vt::VirtualTransmitter>> devices;
+    QPointer<SetupDialog> dialog;
+    QStringList statuses;
+};
+
+struct SearchRow {
+    const char *name;
+    int16_t mode;
+    std::optional<vt::Family> device; // on COM 3
+    vt::Faults faults;
+    QString message;
+    QString comSelected;
+    QString comSpeed;
+};
+
+class Autoscan : public SetupDialogTest, public ::testing::WithParamInterface<SearchRow> { };
+
+vt::Faults fault(bool vt::Faults::*which)
+{
+    vt::Faults f;
+    f.*which = true;
+    return f;
+}
+
+const QString kNotFound = QStringLiteral("Sorry, can't find FM transmitter on any of the ports.");
+
+} // namespace
+
+TEST_P(Autoscan, SearchesTheFamilysSpeedAndStoresWhatItFinds)
+{
+    const SearchRow &row = GetParam();
+    useFamily(row.mode);
+    std::map<int, QString> present{{2, capture.path()}}; // a line where nothing answers
+    if (row.device)
+        present[3] = addDevice(*row.device, row.faults).path();
+    placeDevices(present);
+    start();
+    openSetup();
+
+    press("cmdAutoscan");
+
+    EXPECT_EQ(boxes.texts(), QStringList{row.message});
+    EXPECT_EQ(stored(QStringLiteral("COMSelected")), row.comSelected);
+    EXPECT_EQ(stored(QStringLiteral("COMSpeed")), row.comSpeed);
+    EXPECT_EQ(control<QComboBox>("cmbCOMPort")->currentText(), QStringLiteral("COM ") + row.comSelected);
+    // The silent line on COM 2 was asked once, at the family's speed.
+    const int baud = row.mode == kModeSmall ? 38400 : 9600;
+    EXPECT_EQ(capture.bytes(), kStatusRequest);
+    EXPECT_TRUE(statuses.contains(QStringLiteral("Scanning port 2 at %1 bps").arg(baud)))
+        << statuses.join(u'|').toStdString();
+    if (row.message == kNotFound) {
+        EXPECT_EQ(statuses.last(), QStringLiteral(" "));
+        EXPECT_TRUE(statuses.contains(QStringLiteral("Scanning port 15")));
+        EXPECT_FALSE(statuses.contains(QStringLiteral("Scanning port 16")));
+    } else {
+        EXPECT_FALSE(statuses.contains(QStringLiteral("Scanning port 4")));
+    }
+    EXPECT_TRUE(control<QPushButton>("cmdAutoscan")->isEnabled());
+    EXPECT_TRUE(setupOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Autoscan,
+    ::testing::Values(SearchRow{"SmallFamily", kModeSmall, vt::Family::Small, {},
+                          QStringLiteral("FM transmitter found on port 3 at Baudrate 38400"), QStringLiteral("3"),
+                          QStringLiteral("5")},
+        SearchRow{"ClassicFamily", kModeClassic, vt::Family::Classic, {},
+            QStringLiteral("FM transmitter found on port 3 at Baudrate 9600"), QStringLiteral("3"),
+            QStringLiteral("2")},
+        // A transmitter jumpered for the other speed stays silent; the operator's port is kept.
+        SearchRow{
+            "OtherSpeed", kModeClassic, vt::Family::Small, {}, kNotFound, QStringLiteral("2"), QStringLiteral("2")},
+        // Only an answer that begins with "Alarm" is a transmitter.
+        SearchRow{"Garbage", kModeSmall, vt::Family::Small, fault(&vt::Faults::garbage), kNotFound, QStringLiteral("2"),
+            QStringLiteral("5")},
+        SearchRow{"NoDevice", kModeSmall, std::nullopt, {}, kNotFound, QStringLiteral("2"), QStringLiteral("5")}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+namespace {
+
+enum class On { Nothing, Device, Line, Directory, HeldDevice };
+
+struct TestRow {
+    const char *name;
+    On on; // what COM 4 stands for
+    vt::Faults faults;
+    int16_t mode;
+    const char *expected; // empty: the specific reason the port cannot be used
+};
+
+class CommunicationTest : public SetupDialogTest, public ::testing::WithParamInterface<TestRow> { };
+
+} // namespace
+
+TEST_P(CommunicationTest, ReportsWhatTheSelectedPortDid)
+{
+    const TestRow &row = GetParam();
+    useFamily(row.mode);
+    QTemporaryDir folder;
+    QSerialPort holder;
+    QString path;
+    switch (row.on) {
+    case On::Nothing: path = QStringLiteral("/dev/zfm-absent-4"); break;
+    case On::Device:
+    case On::HeldDevice: path = addDevice(vt::Family::Small, row.faults).path(); break;
+    case On::Line: path = capture.path(); break;
+    case On::Directory: path = folder.path(); break;
+    }
+    placeDevices({{2, capture.path()}, {4, path}});
+    start();
+    if (row.on == On::HeldDevice) {
+        // Another program has the port.
+        holder.setPortName(path);
+        ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+    }
+    openSetup();
+    selectPort(4);
+
+    press("cmdTest");
+
+    QString expected = QLatin1String(row.expected);
+    if (row.on == On::Directory)
+        expected = LinkFailure{LinkFailure::Kind::NotSerial, 4, path, {}}.message();
+    if (row.on == On::HeldDevice)
+        expected = LinkFailure{LinkFailure::Kind::PortBusy, 4, path, {}}.message();
+    EXPECT_EQ(boxes.texts(), QStringList{expected});
+    EXPECT_EQ(statuses.first(), QStringLiteral("Scanning port COM 4"));
+    EXPECT_EQ(dialog->statusText(), QString());
+    EXPECT_TRUE(control<QPushButton>("cmdTest")->isEnabled());
+
+    if (row.on == On::Line) {
+        // The request is paced like every frame: 10 ms after each write but the last.
+        const auto chunks = capture.chunks();
+        EXPECT_EQ(capture.bytes(), kStatusRequest);
+        ASSERT_EQ(chunks.size(), 5u);
+        for (size_t i = 1; i < chunks.size(); ++i) {
+            const auto gap = std::chrono::duration<double, std::milli>(chunks[i].at - chunks[i - 1].at).count();
+            EXPECT_GE(gap, kWritePauseMs - 1.5) << i;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, CommunicationTest,
+    ::testing::Values(TestRow{"Missing", On::Nothing, {}, kModeSmall, "Selected COM port does not exist."},
+        TestRow{"Transmitter", On::Device, {}, kModeSmall, "Correct settings!"},
+        TestRow{"SilentTransmitter", On::Device, fault(&vt::Faults::silent), kModeSmall,
+            "Wrong COM port or wrong baud rate."},
+        // Any answer counts here, also one that does not begin with "Alarm".
+        TestRow{"Garbage", On::Device, fault(&vt::Faults::garbage), kModeSmall, "Correct settings!"},
+        TestRow{"WrongSpeed", On::Device, {}, kModeClassic, "Wrong COM port or wrong baud rate."},
+        TestRow{"QuietLine", On::Line, {}, kModeClassic, "Wrong COM port or wrong baud rate."},
+        TestRow{"NotASerialPort", On::Directory, {}, kModeSmall, ""},
+        TestRow{"HeldByAnotherProgram", On::HeldDevice, {}, kModeSmall, ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(SetupDialogTest, WhileOpenTheWindowHasTheLineAndGivesItBackAtTheFamilysSpeed)
+{
+    PtyCapture other;
+    start();
+    ASSERT_TRUE(window->station().port().isOpen());
+
+    openSetup();
+    EXPECT_TRUE(setupOpen());
+    EXPECT_FALSE(window->station().port().isOpen());
+    EXPECT_FALSE(control<QComboBox>("cmbBaudRate")->isVisible());
+    EXPECT_EQ(control<QComboBox>("cmbBaudRate")->currentText(), QStringLiteral("9600"));
+    EXPECT_EQ(control<QComboBox>("cmbCOMPort")->currentText(), QStringLiteral("COM 2"));
+
+    // COM 5 shows its standard device until another one is assigned.
+    selectPort(5);
+    auto *device = control<QLineEdit>("txtDevice");
+    EXPECT_EQ(device->text(), QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_FALSE(control<QPushButton>("cmdDefaultDevice")->isEnabled());
+    device->setText(other.path());
+    QTest::keyClick(device, Qt::Key_Return);
+    EXPECT_TRUE(dialog->isVisible()); // Return assigns; it does not close the window
+    EXPECT_EQ(stored(QStringLiteral("COMDevice5")), other.path());
+    EXPECT_EQ(stored(QStringLiteral("COMSelected")), QStringLiteral("5"));
+    EXPECT_TRUE(control<QPushButton>("cmdDefaultDevice")->isEnabled());
+    // A device the system does not list stays shown for its number; one that
+    // is gone says so.
+    EXPECT_EQ(control<QComboBox>("cmbDevices")->currentText(), other.path());
+    selectPort(6);
+    device->setText(QStringLiteral("/dev/zfm-unplugged"));
+    QTest::keyClick(device, Qt::Key_Return);
+    EXPECT_EQ(control<QComboBox>("cmbDevices")->currentText(), QStringLiteral("/dev/zfm-unplugged (not present)"));
+    selectPort(5);
+
+    press("cmdOK");
+    EXPECT_FALSE(setupOpen());
+    EXPECT_TRUE(runUntil([this] { return dialog.isNull(); }));
+
+    // The next sender opens the assigned device, at the classic family's speed
+    // although loading the settings had set 38400.
+    window->findChild<QPushButton *>(QStringLiteral("cmdFreqTest"))->click();
+    ASSERT_TRUE(waitIdle());
+    ASSERT_TRUE(other.waitForBytes(1));
+    EXPECT_TRUE(other.bytes().startsWith(QByteArray(1, kLeadIn)));
+    EXPECT_TRUE(other.bytes().contains("FF"));
+    EXPECT_EQ(other.pty().baud(), 9600);
+    EXPECT_TRUE(capture.bytes().isEmpty());
+
+    // "Default" gives the number its standard device back; closing the
+    // window any other way also lets the automatic work resume.
+    openSetup();
+    EXPECT_EQ(control<QLineEdit>("txtDevice")->text(), other.path());
+    press("cmdDefaultDevice");
+    EXPECT_EQ(stored(QStringLiteral("COMDevice5")), QStringLiteral("<absent>"));
+    EXPECT_EQ(control<QLineEdit>("txtDevice")->text(), QStringLiteral("/dev/ttyUSB0"));
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    EXPECT_FALSE(setupOpen());
+    EXPECT_EQ(window->station().record().LineSettings, QStringLiteral("9600,N,8,1"));
+
+    openSetup();
+    press("cmdHelp");
+    ASSERT_EQ(boxes.texts().size(), 1);
+    EXPECT_EQ(boxes.texts().first().split(QStringLiteral("\n\n")).size(), 4);
+    EXPECT_TRUE(boxes.texts().first().startsWith(QStringLiteral("COM port: Select correct COM port here.")));
+    dialog->close();
+    EXPECT_FALSE(setupOpen());
+}
+
+TEST_F(SetupDialogTest, OpeningWaitsForARunningUpload)
+{
+    placeDevices({{2, capture.path()}});
+    start();
+    window->findChild<QPushButton *>(QStringLiteral("cmdFreqTest"))->click();
+    ASSERT_TRUE(window->station().runner().isBusy());
+    window->findChild<QAction *>(QStringLiteral("mnuSetup"))->trigger();
+    window->findChild<QAction *>(QStringLiteral("mnuSetup"))->trigger(); // a second click opens no second window
+    EXPECT_EQ(visibleDialog(), nullptr);
+
+    ASSERT_TRUE(runUntil([this] { return visibleDialog() != nullptr; }));
+    EXPECT_FALSE(window->station().runner().isBusy());
+    // The whole test frame went out before the window took the line.
+    const QByteArray bytes = capture.bytes();
+    EXPECT_EQ(bytes.size(), 7);
+    EXPECT_TRUE(bytes.endsWith(QByteArray(1, kTerminator)));
+    EXPECT_EQ(window->findChildren<SetupDialog *>().size(), 1);
+}
+
+TEST_F(SetupDialogTest, ClosingDuringASearchStopsIt)
+{
+    // Silent lines on every number up to 6: a search that would take seconds.
+    std::map<int, QString> present;
+    for (int n = 1; n <= 6; ++n)
+        present[n] = capture.path();
+    placeDevices(present);
+    start();
+    openSetup();
+    QTimer::singleShot(700, dialog, [this] { dialog->close(); });
+
+    press("cmdAutoscan");
+
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(setupOpen());
+    EXPECT_TRUE(boxes.texts().isEmpty());
+    EXPECT_FALSE(statuses.contains(QStringLiteral("Scanning port 3")));
+    EXPECT_TRUE(runUntil([this] { return dialog.isNull(); }));
+    // The test port let go of the line: the main port opens it again.
+    capture.clear();
+    window->findChild<QPushButton *>(QStringLiteral("cmdFreqTest"))->click();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(capture.waitForBytes(7));
+    EXPECT_TRUE(boxes.texts().isEmpty());
+}
+
+TEST_F(SetupDialogTest, TheAutomaticUpdateWaitsUntilTheWindowCloses)
+{
+    QTemporaryDir folder;
+    const QString titleFile = folder.filePath(QStringLiteral("title.txt"));
+    QFile file(titleFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Artist,Song title\r\n");
+    file.close();
+    store(QStringLiteral("AutoPS"), QStringLiteral("1"));
+    store(QStringLiteral("AutoPSPath"), titleFile);
+    store(QStringLiteral("RTSwitch"), QStringLiteral("0"));
+    start();
+    openSetup();
+
+    // A new title is taken on its second reading: two ticks and more pass.
+    runFor(2500);
+    EXPECT_TRUE(capture.bytes().isEmpty());
+    EXPECT_TRUE(boxes.texts().isEmpty());
+
+    press("cmdOK");
+    EXPECT_TRUE(runUntil([this] { return capture.bytes().contains("PS00"); }, 5000));
+    EXPECT_TRUE(boxes.texts().isEmpty());
+}
