@@ -262,10 +262,9 @@ int main(int argc, char **argv)
     StallMeter stalls(&status, &machine);
 
     // The scheduler: this minute and the next few, re-programmed as time goes on.
-    auto programSchemes = [&] {
-        const qint64 now = minuteKey(QDateTime::currentDateTime());
+    auto programSchemes = [&](qint64 from, qint64 to) {
         std::vector<SchemeEntry> list;
-        for (qint64 key = now; key < now + kSchemesAhead; ++key) {
+        for (qint64 key = from; key < to; ++key) {
             const QDateTime at = QDateTime::fromSecsSinceEpoch(key * 60, Qt::UTC);
             SchemeParts p;
             p.hour = at.time().hour();
@@ -280,9 +279,13 @@ int main(int argc, char **argv)
         station.record().SchemeList = list;
         station.save();
     };
-    programSchemes();
+    auto programAhead = [&] {
+        const qint64 now = minuteKey(QDateTime::currentDateTime());
+        programSchemes(now, now + kSchemesAhead);
+    };
+    programAhead();
     QTimer scheduleTimer;
-    QObject::connect(&scheduleTimer, &QTimer::timeout, programSchemes);
+    QObject::connect(&scheduleTimer, &QTimer::timeout, programAhead);
     scheduleTimer.start(kScheduleRefreshMs);
 
     // "Send RT and PS" every two minutes, pressed as soon as the button is enabled.
@@ -321,8 +324,9 @@ int main(int argc, char **argv)
         std::printf("[%5.1f min] status %d requested / %d decoded; titles %d written / %d uploaded; schemes %d due "
                     "/ %d applied; Send RT and PS %d / %d; malformed %d; rss %.1f MiB; longest stall %lld ms\n",
             run.elapsed() / 60000.0, frames("FM"), watch.statusDecoded(), playout.written(), watch.titlesUploaded(),
-            watch.schemesDue(firstKey, minuteKey(QDateTime::currentDateTime())), watch.schemesApplied(),
-            watch.sendRtPsPressed(), watch.sendRtPsCompleted(), device.state().counters.malformed, residentMiB(),
+            watch.schemesDue(firstKey, minuteKey(QDateTime::currentDateTime())),
+            watch.schemesApplied(firstKey, minuteKey(QDateTime::currentDateTime())), watch.sendRtPsPressed(),
+            watch.sendRtPsCompleted(), device.state().counters.malformed, residentMiB(),
             static_cast<long long>(stalls.longestMs()));
         std::fflush(stdout);
     });
@@ -336,22 +340,25 @@ int main(int argc, char **argv)
     QObject::connect(&settleTimer, &QTimer::timeout, [&] {
         const bool idle = !playout.rewriting() && !station.runner().isBusy() && !watch.uploadOpen()
             && !station.StatusRequestPending;
-        if (idle && watch.lastTitleOnAir())
+        // The last scheme has been applied, or its minute is over.
+        const bool schemesDone = watch.schemesApplied(firstKey, lastKey) == watch.schemesDue(firstKey, lastKey)
+            || minuteKey(QDateTime::currentDateTime()) > lastKey;
+        if (idle && schemesDone && watch.lastTitleOnAir())
             settledAfterMs = settle.elapsed();
         if (settledAfterMs >= 0 || settle.elapsed() > kSettleLimitMs)
             app.quit();
     });
     QTimer::singleShot(static_cast<int>(minutes * 60 * 1000), [&] {
         // The end: no new title, scheme or press; the automatic read stops; what
-        // is under way finishes and the last title must reach the air.
+        // is under way finishes, the scheme of this minute still counts and the
+        // last title must reach the air.
         lastKey = minuteKey(QDateTime::currentDateTime());
         playout.stop();
         pressTimer.stop();
         pressPoll.stop();
         scheduleTimer.stop();
         progress.stop();
-        station.record().SchemeList.clear();
-        station.save();
+        programSchemes(lastKey, lastKey + 1);
         window.findChild<QCheckBox *>(QStringLiteral("chkAutoRead"))->click();
         rssEnd = residentMiB();
         settle.start();
@@ -375,7 +382,9 @@ int main(int argc, char **argv)
             : qPrintable(QStringLiteral("NO - %1, file %2").arg(watch.onAirText(), playout.lastLine())));
     std::printf("RadioText: %d automatic uploads (%d wrong)\n", watch.rtUploads(), watch.rtWrong());
     std::printf("scheme minutes: %d due, %d applied (the latest %.1f s into its minute)\n",
-        watch.schemesDue(firstKey, lastKey), watch.schemesApplied(), watch.latestSchemeMs() / 1000.0);
+        watch.schemesDue(firstKey, lastKey), watch.schemesApplied(firstKey, lastKey), watch.latestSchemeMs() / 1000.0);
+    for (const QString &missed : watch.schemesMissed(firstKey, lastKey))
+        std::printf("  missed: the scheme of %s\n", qPrintable(missed));
     std::printf("Send RT and PS: %d pressed, %d completed (%d wrong)\n", watch.sendRtPsPressed(),
         watch.sendRtPsCompleted(), watch.sendRtPsWrong());
     std::printf("frames: %d decoded by the transmitter, %d rejected as malformed, %d at a wrong line speed\n", c.total,

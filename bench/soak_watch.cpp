@@ -75,6 +75,24 @@ int SoakWatch::schemesDue(qint64 firstKey, qint64 lastKey) const
     return due;
 }
 
+int SoakWatch::schemesApplied(qint64 firstKey, qint64 lastKey) const
+{
+    int applied = 0;
+    for (const auto &[key, ms] : appliedAfterMs_)
+        applied += key >= firstKey && key <= lastKey ? 1 : 0;
+    return applied;
+}
+
+QStringList SoakWatch::schemesMissed(qint64 firstKey, qint64 lastKey) const
+{
+    QStringList missed;
+    for (const auto &[kHz, plan] : planned_) {
+        if (plan.key >= firstKey && plan.key <= lastKey && !appliedAfterMs_.count(plan.key))
+            missed << QDateTime::fromSecsSinceEpoch(plan.key * 60, Qt::UTC).toString(QStringLiteral("hh:mm"));
+    }
+    return missed;
+}
+
 qint64 SoakWatch::latestSchemeMs() const
 {
     qint64 latest = 0;

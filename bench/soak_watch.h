@@ -39,7 +39,9 @@ public:
     void planScheme(qint64 key, int frequencyKHz, int power);
     // Minutes from `firstKey` to `lastKey` whose scheme was planned.
     int schemesDue(qint64 firstKey, qint64 lastKey) const;
-    int schemesApplied() const { return static_cast<int>(appliedAfterMs_.size()); }
+    int schemesApplied(qint64 firstKey, qint64 lastKey) const;
+    // The due minutes whose scheme never arrived, as "hh:mm".
+    QStringList schemesMissed(qint64 firstKey, qint64 lastKey) const;
     qint64 latestSchemeMs() const;
 
     void sendRtAndPsPressed() { ++sendRtPsPressed_; }
