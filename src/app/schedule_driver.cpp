@@ -21,6 +21,13 @@ ScheduleDriver::ScheduleDriver(Station &station, QObject *parent)
 
 void ScheduleDriver::TimerSchedule()
 {
+    if (station_.record().SchemeEnable == 0)
+        return;
+    station_.tickWhenLinkFree(this, scheduleWaiting_, [this] { evaluate(); });
+}
+
+void ScheduleDriver::evaluate()
+{
     SettingsRecord &r = station_.record();
     // While exiting switches the transmitter off, no scheme may bring its power back.
     if (r.ShutDownInProgress)
@@ -41,8 +48,14 @@ void ScheduleDriver::ClockTick()
     pcTime_ = pcTimeText(now);
     pcDate_ = pcDateText(now);
     emit clockShown(pcTime_, pcDate_);
-    if (daily_.onClockTick(now, !station_.linkFreeForAutomaticWork()))
+    if (daily_.onClockTick(now, !station_.linkFreeForAutomaticWork())) {
         station_.runner().start(SynchronizeTime(station_.record()));
+    } else if (daily_.isPending()) {
+        station_.tickWhenLinkFree(this, syncWaiting_, [this] {
+            if (daily_.onClockTick(station_.clock().now(), !station_.linkFreeForAutomaticWork()))
+                station_.runner().start(SynchronizeTime(station_.record()));
+        });
+    }
 }
 
 } // namespace zfm

@@ -22,9 +22,9 @@ public:
 
     explicit ScheduleDriver(Station &station, QObject *parent = nullptr);
 
-    // With "Enable scheduler" ticked and the link free: evaluates the ticked
-    // schemes once per minute; a due one becomes TXFrequency and TXPower, is
-    // stored and shown, and is uploaded by an unattended "Send settings".
+    // With "Enable scheduler" ticked, as soon as the link is free: evaluates
+    // the ticked schemes once per minute; a due one becomes TXFrequency and
+    // TXPower, is stored and shown, and is uploaded by an unattended "Send settings".
     void TimerSchedule();
     // Shows the PC time and date; at the daily crossing of 03:15:00 sets the
     // encoder's clock (later, when the link is busy at that moment).
@@ -41,6 +41,8 @@ signals:
     void clockShown(const QString &time, const QString &date);
 
 private:
+    void evaluate();
+
     Station &station_;
     ScheduleEvaluator evaluator_;
     DailyClockSync daily_;
@@ -48,6 +50,9 @@ private:
     QTimer clockTimer_;
     QString pcTime_;
     QString pcDate_;
+    // A tick is waiting for the link to be free.
+    bool scheduleWaiting_ = false;
+    bool syncWaiting_ = false;
 };
 
 } // namespace zfm

@@ -6,6 +6,7 @@
 #include "settings/settings_store.h"
 #include "transmitter/requests.h"
 
+#include <QPointer>
 #include <QTimer>
 
 namespace zfm {
@@ -45,7 +46,12 @@ Station::~Station() = default;
 
 void Station::save()
 {
-    if (settings_.SaveAllSettings() || storeFailureReported_)
+    if (settings_.SaveAllSettings()) {
+        // Written again: a later failure is a new one and is reported again.
+        storeFailureReported_ = false;
+        return;
+    }
+    if (storeFailureReported_)
         return;
     storeFailureReported_ = true;
     tell(QStringLiteral("Your settings could not be written to the settings store. Changes are kept while the "
@@ -157,6 +163,23 @@ void Station::whenLinkFree(std::function<void()> start)
         return;
     }
     queued_.push_back(std::move(start));
+}
+
+void Station::tickWhenLinkFree(QObject *owner, bool &waiting, std::function<void()> work)
+{
+    if (waiting)
+        return;
+    if (!runner_.isBusy() && queued_.empty()) {
+        work();
+        return;
+    }
+    waiting = true;
+    queued_.push_back([guard = QPointer(owner), &waiting, work = std::move(work)] {
+        if (!guard)
+            return;
+        waiting = false;
+        work();
+    });
 }
 
 void Station::runQueued()

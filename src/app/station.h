@@ -80,7 +80,8 @@ public:
     // the setup window does not have the port.
     bool linkFreeForAutomaticWork() const { return !runner_.isBusy() && !ReadBackBusy && !SetupWindowOpen; }
 
-    // Writes the whole record; a store that cannot be written is reported once.
+    // Writes the whole record; a store that cannot be written is reported once
+    // until a save succeeds again.
     void save();
 
     // ---- Buttons ----
@@ -121,6 +122,13 @@ public:
 
     // Runs `start` now when the link is free, else as soon as it is.
     void whenLinkFree(std::function<void()> start);
+    // For a timer tick that needs the link: runs `work` now when the link is
+    // free, else once as soon as it is. A tick that finds the link busy is late,
+    // never dropped - a blocked window handled such a tick right after the
+    // block - so timers firing at the same moment each get their turn.
+    // `waiting`, a flag of the timer's `owner`, keeps it to one late run per
+    // timer; nothing runs once the owner is gone.
+    void tickWhenLinkFree(QObject *owner, bool &waiting, std::function<void()> work);
 
 signals:
     void statusChanged(const QString &text, double progress);
@@ -165,6 +173,7 @@ private:
     QTimer timerRDS;
     // A status request of the automatic read: its watchdog ends it without a message.
     bool quietStatusRequest_ = false;
+    bool autoReadWaiting_ = false;
     bool autoTickRunning_ = false;
     std::function<void(const QString &)> messenger_;
     bool storeFailureReported_ = false;

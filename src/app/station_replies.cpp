@@ -45,8 +45,15 @@ void Station::ReadTX()
 
 void Station::timerAutoreadTick()
 {
-    if (record_.AutoRead && !ReadBackBusy && !SetupWindowOpen && !runner_.isBusy())
-        ReadTX();
+    // One request at a time: a new one would restart the quiet watchdog of the
+    // one still unanswered, so with a silent transmitter the request would stay
+    // pending for ever and hold "Read RDS settings" back.
+    if (!record_.AutoRead || ReadBackBusy || SetupWindowOpen || StatusRequestPending)
+        return;
+    tickWhenLinkFree(this, autoReadWaiting_, [this] {
+        if (record_.AutoRead && !SetupWindowOpen && !StatusRequestPending)
+            ReadTX();
+    });
 }
 
 void Station::timerReadTXTick()

@@ -21,10 +21,14 @@ const QString PlatformStore::kOrganisation = QStringLiteral("Kestrel Devices");
 const QString PlatformStore::kApplication = QStringLiteral("ZephyrineFM+");
 const QString PlatformStore::kSection = QStringLiteral("ZephyrineFM+ v1.0");
 
-PlatformStore::PlatformStore()
-    : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication))
+PlatformStore::PlatformStore() : settings_(open()) { }
+
+std::unique_ptr<QSettings> PlatformStore::open()
 {
-    settings_->beginGroup(kSection);
+    auto settings
+        = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
+    settings->beginGroup(kSection);
+    return settings;
 }
 
 PlatformStore::~PlatformStore()
@@ -53,8 +57,16 @@ void PlatformStore::remove(const QString &key) { settings_->remove(key); }
 
 bool PlatformStore::sync()
 {
-    settings_->sync();
-    return settings_->status() == QSettings::NoError;
+    // QSettings keeps the first error it met for the object's whole life. After
+    // one, a fresh object over the same file (it shares the changes not yet
+    // written, and writes them as it opens) tells whether this write went through.
+    if (settings_->status() != QSettings::NoError)
+        settings_ = open();
+    else
+        settings_->sync();
+    // A format error concerns the file as it was read (its unreadable parts
+    // read as defaults); only an access error means the write failed.
+    return settings_->status() != QSettings::AccessError;
 }
 
 QString PlatformStore::fileName() const { return settings_->fileName(); }

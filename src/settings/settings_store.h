@@ -56,6 +56,8 @@ public:
     static const QString kSection;
 
 private:
+    static std::unique_ptr<QSettings> open();
+
     std::unique_ptr<QSettings> settings_;
 };
 

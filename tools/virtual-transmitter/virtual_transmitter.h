@@ -32,6 +32,9 @@ public:
     // The device path the program opens.
     QString path() const { return pty_.slavePath(); }
     const Options &options() const { return options_; }
+    // Changes how the device misbehaves from the next frame on, so a drill's
+    // device can fall silent and recover without a new line.
+    void setFaults(const Faults &faults) { options_.faults = faults; }
     const DeviceState &state() const { return state_; }
     // Replaces what the device holds (counters and log included).
     void setState(const DeviceState &state) { state_ = state; }
