@@ -20,6 +20,8 @@
 // characters and never ends in half a character; the PS entries of a split or
 // scroll list are 8 characters, their delays 0..9, and a split list reads the
 // title in order.
+#include "fuzz_check.h"
+
 #include "autoupdate/char_text.h"
 #include "autoupdate/field_reader.h"
 #include "autoupdate/ps_rebuild.h"
@@ -34,13 +36,7 @@ using namespace zfm;
 
 namespace {
 
-void check(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
+using fuzz::check;
 
 constexpr int kMaxFields[] = {3, 0, 1, 2, 5, 16, 1000, -1};
 

@@ -8,6 +8,8 @@
 //   whose PS, RadioText and message texts are fuzz bytes (items may be left
 //   out, one delay may be bad); fed through the parser it must decode to
 //   exactly what was encoded, so no key was ever taken from inside a text.
+#include "fuzz_check.h"
+
 #include "link/reply_parser.h"
 #include "link/windows1252.h"
 #include "support/read_back_layout.h"
@@ -21,13 +23,7 @@ using namespace zfm;
 
 namespace {
 
-void check(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
+using fuzz::check;
 
 void checkShape(const ReadBack &rb)
 {

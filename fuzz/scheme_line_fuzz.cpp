@@ -16,6 +16,8 @@
 // midnight line after a change), with a frequency on the band and raster and
 // a power 0..100, so an unusable line never applies; a minute is evaluated
 // once; a switched-off scheduler evaluates nothing.
+#include "fuzz_check.h"
+
 #include "link/clock.h"
 #include "scheduler/schedule_evaluation.h"
 #include "scheduler/scheme_line.h"
@@ -29,13 +31,7 @@ using namespace zfm;
 
 namespace {
 
-void check(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
+using fuzz::check;
 
 constexpr size_t kMaxLines = 40;
 

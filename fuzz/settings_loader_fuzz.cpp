@@ -13,6 +13,8 @@
 // record saved into an empty store and loaded again is the same record, with
 // nothing left to repair; and the uploads built from it put nothing on the
 // wire but well-formed frames.
+#include "fuzz_check.h"
+
 #include "app/stored_values.h"
 #include "autoupdate/auto_update_engine.h"
 #include "link/clock.h"
@@ -36,13 +38,7 @@ using namespace zfm;
 
 namespace {
 
-void check(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
+using fuzz::check;
 
 const QStringList &allKeys()
 {

@@ -46,10 +46,8 @@ QLineEdit *lineEdit(QWidget *parent, const char *name, int maxLength)
 
 QPushButton *browseButton(QWidget *parent, const char *name)
 {
-    auto *b = new QPushButton(QStringLiteral("Browse"), parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(QStringLiteral("Browse for file name with song name"));
-    return b;
+    return ui::captioned<QPushButton>(
+        parent, name, QStringLiteral("Browse"), QStringLiteral("Browse for file name with song name"));
 }
 
 // A frame of the automatic update: "Yes"/"No", the file's path and "Browse".

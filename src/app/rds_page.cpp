@@ -19,14 +19,6 @@ namespace zfm {
 
 namespace {
 
-QCheckBox *groupSwitch(QWidget *parent, const char *name, const QString &caption, const QString &toolTip)
-{
-    auto *box = new QCheckBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    box->setToolTip(toolTip);
-    return box;
-}
-
 void check(QWidget *page, const char *name, bool on)
 {
     if (auto *b = page->findChild<QAbstractButton *>(QLatin1String(name))) {
@@ -52,10 +44,12 @@ RdsPage::RdsPage(Station &station, QWidget *parent) : QWidget(parent), station_(
 
     QGroupBox *groups = ui::frame(this, QStringLiteral("RDS Groups"));
     auto *groupsLayout = new QVBoxLayout(groups);
-    auto *active = groupSwitch(
+    auto *active = ui::captioned<QCheckBox>(
         groups, "chkRDSActive", QStringLiteral("RDS active"), QStringLiteral("Switch the RDS encoder on or off"));
-    auto *grt = groupSwitch(groups, "chkGRT", QStringLiteral("RT"), QStringLiteral("Broadcast RadioText groups"));
-    auto *geon = groupSwitch(groups, "chkGEON", QStringLiteral("EON"), QStringLiteral("Broadcast EON groups"));
+    auto *grt = ui::captioned<QCheckBox>(
+        groups, "chkGRT", QStringLiteral("RT"), QStringLiteral("Broadcast RadioText groups"));
+    auto *geon
+        = ui::captioned<QCheckBox>(groups, "chkGEON", QStringLiteral("EON"), QStringLiteral("Broadcast EON groups"));
     for (QCheckBox *b : {active, grt, geon})
         groupsLayout->addWidget(b);
     connect(active, &QCheckBox::clicked, this, [this](bool on) {

@@ -17,17 +17,6 @@
 
 namespace zfm {
 
-namespace {
-
-QPushButton *listButton(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
-
-} // namespace
-
 SchedulerPage::SchedulerPage(Station &station, QWidget *parent) : QWidget(parent), station_(station)
 {
     setObjectName(QStringLiteral("SchedulerPage"));
@@ -57,9 +46,9 @@ SchedulerPage::SchedulerPage(Station &station, QWidget *parent) : QWidget(parent
     row->addWidget(list_, 1);
 
     auto *buttons = new QVBoxLayout;
-    add_ = listButton(frame_, "cmdAdd", QStringLiteral("Add..."));
-    edit_ = listButton(frame_, "cmdEdit", QStringLiteral("Edit..."));
-    remove_ = listButton(frame_, "cmdRemove", QStringLiteral("Remove"));
+    add_ = ui::captioned<QPushButton>(frame_, "cmdAdd", QStringLiteral("Add..."));
+    edit_ = ui::captioned<QPushButton>(frame_, "cmdEdit", QStringLiteral("Edit..."));
+    remove_ = ui::captioned<QPushButton>(frame_, "cmdRemove", QStringLiteral("Remove"));
     for (QPushButton *b : {add_, edit_, remove_})
         buttons->addWidget(b);
     buttons->addStretch();

@@ -100,9 +100,7 @@ QString describePort(const QSerialPortInfo &port)
 
 QPushButton *button(QWidget *parent, const char *name, const QString &caption, const QString &toolTip = {})
 {
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(toolTip);
+    auto *b = ui::captioned<QPushButton>(parent, name, caption, toolTip);
     // Return in the device path assigns it; it must not close the window too.
     b->setAutoDefault(false);
     return b;

@@ -17,43 +17,23 @@
 
 namespace zfm {
 
-namespace {
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, const QString &toolTip)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(toolTip);
-    return b;
-}
-
-QCheckBox *tickBox(QWidget *parent, const char *name, const QString &caption, const QString &toolTip)
-{
-    auto *b = new QCheckBox(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(toolTip);
-    return b;
-}
-
-} // namespace
-
 SidePanel::SidePanel(Station &station, QWidget *parent) : QWidget(parent), station_(station)
 {
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
-    readRds_ = button(
+    readRds_ = ui::captioned<QPushButton>(
         this, "cmdReadRDS", QStringLiteral("Read RDS settings"), QStringLiteral("Read RDS settings from transmitter"));
-    settingsAtStart_ = tickBox(this, "chkSettingsAtStart", QStringLiteral("Send settings at Start"),
+    settingsAtStart_ = ui::captioned<QCheckBox>(this, "chkSettingsAtStart", QStringLiteral("Send settings at Start"),
         QStringLiteral("Send all settings to the transmitter when the program starts"));
-    shutDown_ = tickBox(this, "chkShutDown", QStringLiteral("Shut down TX at exit"),
+    shutDown_ = ui::captioned<QCheckBox>(this, "chkShutDown", QStringLiteral("Shut down TX at exit"),
         QStringLiteral("Switch the transmitter's output power off when the program ends"));
-    sendRtAndPs_ = button(this, "cmdSendRTPS", QStringLiteral("Send RT and PS"),
+    sendRtAndPs_ = ui::captioned<QPushButton>(this, "cmdSendRTPS", QStringLiteral("Send RT and PS"),
         QStringLiteral("Send RT and PS settings to transmitter"));
-    sendSettings_ = button(
+    sendSettings_ = ui::captioned<QPushButton>(
         this, "cmdSendSettings", QStringLiteral("Send settings"), QStringLiteral("Send TX settings to transmitter"));
-    trayAtStart_ = tickBox(this, "chkTrayAtStart", QStringLiteral("To tray at start"),
+    trayAtStart_ = ui::captioned<QCheckBox>(this, "chkTrayAtStart", QStringLiteral("To tray at start"),
         QStringLiteral("Start hidden behind the tray icon"));
-    moveToTray_ = button(
+    moveToTray_ = ui::captioned<QPushButton>(
         this, "cmdMoveToTray", QStringLiteral("Move To Tray"), QStringLiteral("Hide the window behind the tray icon"));
     for (QWidget *w : std::initializer_list<QWidget *>{
              readRds_, settingsAtStart_, shutDown_, sendRtAndPs_, sendSettings_, trayAtStart_, moveToTray_})

@@ -1,5 +1,6 @@
 #include "app/transmitter_controls.h"
 
+#include "app/widgets.h"
 #include "transmitter/frequency.h"
 
 #include <QHBoxLayout>
@@ -13,9 +14,7 @@ namespace {
 
 QPushButton *stepButton(QWidget *parent, const char *name, const QString &caption, const QString &toolTip)
 {
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(toolTip);
+    auto *b = ui::captioned<QPushButton>(parent, name, caption, toolTip);
     b->setAccessibleName(toolTip);
     b->setAutoRepeat(true);
     b->setAutoDefault(false);

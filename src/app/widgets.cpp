@@ -21,14 +21,6 @@ QGroupBox *frame(QWidget *parent, const QString &title, const QString &toolTip)
     return box;
 }
 
-QRadioButton *option(QWidget *parent, const char *objectName, const QString &caption, const QString &toolTip)
-{
-    auto *button = new QRadioButton(caption, parent);
-    button->setObjectName(QLatin1String(objectName));
-    button->setToolTip(toolTip);
-    return button;
-}
-
 QLabel *addRow(QFormLayout *form, const QString &caption, QWidget *field)
 {
     // A buddy label reads "&" as a mnemonic; the captions mean the character.
