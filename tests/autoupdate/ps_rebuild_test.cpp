@@ -83,13 +83,8 @@ TEST(PsRebuild, ScrollWindows)
 
 TEST(PsRebuild, DateTexts)
 {
-    const std::pair<QDate, const char *> rows[] = {
-        {QDate(2026, 12, 5), " 5.12.26"},
-        {QDate(2027, 1, 15), " 15.1.27"},
-        {QDate(2027, 1, 5), " 5.1.27 "},
-        {QDate(2026, 12, 15), "15.12.26"},
-        {QDate(2105, 3, 4), " 4.3.05 "},
-    };
+    const std::pair<QDate, const char *> rows[] = {{QDate(2026, 12, 5), " 5.12.26"}, {QDate(2027, 1, 15), " 15.1.27"},
+        {QDate(2027, 1, 5), " 5.1.27 "}, {QDate(2026, 12, 15), "15.12.26"}, {QDate(2105, 3, 4), " 4.3.05 "}};
     for (const auto &[date, text] : rows)
         EXPECT_EQ(psDateText(date), QString::fromLatin1(text)) << text;
 }

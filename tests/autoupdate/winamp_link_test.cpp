@@ -10,30 +10,22 @@ using namespace zfm;
 // Which player names make the program look for a window, and for which class.
 TEST(WinampLink, SearchesOnlyForTheExactPlayerNames)
 {
-    struct Row {
-        const char *version;
-        const char *searchedClass; // nullptr: no search at all
-    };
-    const Row rows[] = {
-        {"Studio", nullptr}, // the default differs from "studio" in case
-        {"studio", "STUDIO"},
-        {"Winamp v1.x", "Winamp v1.x"},
-        {"winamp v1.x", nullptr},
-        {"", nullptr},
-    };
-    for (const Row &row : rows) {
+    // Player name, class searched for (nullptr: no search at all). The default
+    // "Studio" differs from "studio" in case.
+    const std::pair<const char *, const char *> rows[] = {{"Studio", nullptr}, {"studio", "STUDIO"},
+        {"Winamp v1.x", "Winamp v1.x"}, {"winamp v1.x", nullptr}, {"", nullptr}};
+    for (const auto &[version, searchedClass] : rows) {
         QStringList searched;
         const auto search = [&](const QString &className) {
             searched << className;
             return uintptr_t{0};
         };
-        clsWinAMP player(QLatin1String(row.version), search);
-        EXPECT_FALSE(player.GotWnd()) << row.version;
+        clsWinAMP player(QLatin1String(version), search);
+        EXPECT_FALSE(player.GotWnd()) << version;
         EXPECT_EQ(player.GetWinAMPWnd(), 0u);
-        const QStringList expected = row.searchedClass
-            ? QStringList{QLatin1String(row.searchedClass), QLatin1String(row.searchedClass)}
-            : QStringList{};
-        EXPECT_EQ(searched, expected) << row.version;
+        const QStringList expected
+            = searchedClass ? QStringList{QLatin1String(searchedClass), QLatin1String(searchedClass)} : QStringList{};
+        EXPECT_EQ(searched, expected) << version;
     }
     // A window that is there is found and kept.
     clsWinAMP found(QStringLiteral("studio"), [](const QString &) { return uintptr_t{0x1234}; });

@@ -7,10 +7,6 @@
 
 using namespace zfm;
 
-namespace {
-QByteArray hex(const char *text) { return QByteArray::fromHex(text); }
-} // namespace
-
 // Byte vectors from the command protocol's documented examples.
 TEST(Encodings, FramesPutTheDocumentedBytesOnTheWire)
 {
@@ -20,78 +16,38 @@ TEST(Encodings, FramesPutTheDocumentedBytesOnTheWire)
         QByteArray value;
         const char *wire;
     };
-    const Row rows[] = {
-        {2, "FS", DecimalText(1), "00004653013102"},
-        {1, "FDP", OffsetByte(4),
-            "0046445001"
-            "08"
-            "02"},
-        {1, "FM", QByteArray(" "), "00464d012002"},
-        {1, "X", QByteArray(), "00580102"},
-        {1, "PS07", Text(QStringLiteral("NEWS    ")),
-            "005053303701"
-            "4e45575320202020"
-            "02"},
-        {2, "FF", QByteArray("\x24\xA0", 2),
-            "0000464601"
-            "24a0"
-            "02"},
-    };
+    const Row rows[] = {{2, "FS", DecimalText(1), "00004653013102"}, {1, "FDP", OffsetByte(4), "00464450010802"},
+        {1, "FM", QByteArray(" "), "00464d012002"}, {1, "X", QByteArray(), "00580102"},
+        {1, "PS07", Text(QStringLiteral("NEWS    ")), "0050533037014e4557532020202002"},
+        {2, "FF", QByteArray("\x24\xA0", 2), "000046460124a002"}};
     for (const Row &r : rows)
-        EXPECT_EQ(commandFrame(r.leadIn, r.name, r.value).toHex(), hex(r.wire).toHex()) << r.name;
+        EXPECT_EQ(commandFrame(r.leadIn, r.name, r.value).toHex(), QByteArray(r.wire)) << r.name;
 }
 
-TEST(Encodings, NumbersAndFlags)
+// Offset bytes never collide with the framing bytes; values that cannot be
+// sent give no byte rather than a wrapped-around one.
+TEST(Encodings, NumbersFlagsAndOffsetBytes)
 {
-    const std::pair<QByteArray, const char *> rows[] = {
-        {DecimalText(0), "0"},
-        {DecimalText(128), "128"},
-        {DecimalText(7), "7"},
-        {PaddedDecimal2(7), "07"},
-        {PaddedDecimal2(10), "10"},
-        {PaddedDecimal2(0), "00"},
-        {PaddedDecimal3(5), "005"},
-        {PaddedDecimal3(42), "042"},
-        {PaddedDecimal3(128), "128"},
-        {PaddedDecimal3(0), "000"},
-        {FlagText(true), "1"},
-        {FlagText(false), "0"},
-    };
+    const std::pair<QByteArray, const char *> rows[] = {{DecimalText(0), "0"}, {DecimalText(128), "128"},
+        {PaddedDecimal2(7), "07"}, {PaddedDecimal2(10), "10"}, {PaddedDecimal2(0), "00"}, {PaddedDecimal3(5), "005"},
+        {PaddedDecimal3(42), "042"}, {PaddedDecimal3(128), "128"}, {PaddedDecimal3(0), "000"}, {FlagText(true), "1"},
+        {FlagText(false), "0"}, {OffsetByte(0), "\x04"}, {OffsetByte(125), "\x81"}, {OffsetByte(251), "\xFF"},
+        {OffsetByte(252), ""}, {OffsetByte(-1), ""}};
     for (const auto &[got, want] : rows)
-        EXPECT_EQ(got, QByteArray(want));
-}
-
-TEST(Encodings, OffsetByteNeverCollidesWithControlBytes)
-{
-    EXPECT_EQ(OffsetByte(0), QByteArray(1, '\x04'));
-    EXPECT_EQ(OffsetByte(125), QByteArray(1, '\x81'));
-    EXPECT_EQ(OffsetByte(251), QByteArray(1, '\xFF'));
-    // Values that cannot be sent give no byte rather than a wrapped-around one.
-    EXPECT_TRUE(OffsetByte(252).isEmpty());
-    EXPECT_TRUE(OffsetByte(-1).isEmpty());
+        EXPECT_EQ(got.toHex(), QByteArray(want).toHex());
     for (int v = 0; v <= kOffsetByteMax; ++v)
-        EXPECT_GE(static_cast<unsigned char>(OffsetByte(v)[0]), 4u);
+        EXPECT_GE(static_cast<unsigned char>(OffsetByte(v)[0]), 4u) << v;
 }
 
 TEST(Encodings, TextIsWindows1252WithQuestionMarks)
 {
-    struct Row {
-        QString text;
-        const char *bytes;
-    };
-    const Row rows[] = {
-        {QStringLiteral("QRV5260+"), "515256353236302b"},
-        {QStringLiteral("Motörhead"), "4d6f74f67268656164"},
-        {QStringLiteral("€5 – “hi”"), "803520962093686994"},
-        {QStringLiteral("Ω"), "3f"},
-        {QStringLiteral("a😀b"), "613f62"},
+    const std::pair<QString, const char *> rows[] = {{QStringLiteral("QRV5260+"), "515256353236302b"},
+        {QStringLiteral("Motörhead"), "4d6f74f67268656164"}, {QStringLiteral("€5 – “hi”"), "803520962093686994"},
+        {QStringLiteral("Ω"), "3f"}, {QStringLiteral("a😀b"), "613f62"},
         // The framing bytes never appear inside a value; other control characters do.
-        {QString::fromUtf16(u"\0\x01\x02\x03\r", 5), "3f3f3f030d"},
-    };
-    for (const Row &r : rows) {
-        QByteArray want = QByteArray::fromHex(r.bytes);
-        EXPECT_EQ(Text(r.text).toHex(), want.toHex()) << r.text.toStdString();
-    }
+        {QString::fromUtf16(u"\0\x01\x02\x03\r", 5), "3f3f3f030d"}};
+    for (const auto &[text, bytes] : rows)
+        EXPECT_EQ(Text(text).toHex(), QByteArray(bytes)) << text.toStdString();
     // Every byte decodes to a character that encodes back to the same byte,
     // except the five bytes Windows-1252 leaves unassigned.
     for (int b = 0; b < 256; ++b) {
@@ -104,23 +60,13 @@ TEST(Encodings, TextIsWindows1252WithQuestionMarks)
 
 TEST(WireScript, FrameIsPacedWriteByWrite)
 {
+    const QByteArray lead(1, '\0');
+    const step::Status status{QStringLiteral("Setting stereo mode... 10%"), 3};
     WireScript s;
-    s.frame(2, "FS", "1", step::Status{QStringLiteral("Setting stereo mode... 10%"), 3});
-    const std::vector<Step> expected = {
-        step::Write{QByteArray(1, '\0')},
-        step::Pause{10},
-        step::Write{QByteArray(1, '\0')},
-        step::Pause{10},
-        step::Write{"FS"},
-        step::Pause{10},
-        step::Write{"\x01"},
-        step::Pause{10},
-        step::Status{QStringLiteral("Setting stereo mode... 10%"), 3},
-        step::Write{"1"},
-        step::Pause{10},
-        step::Write{"\x02"},
-        step::Pause{50},
-    };
+    s.frame(2, "FS", "1", status);
+    const std::vector<Step> expected = {step::Write{lead}, step::Pause{10}, step::Write{lead}, step::Pause{10},
+        step::Write{"FS"}, step::Pause{10}, step::Write{"\x01"}, step::Pause{10}, status, step::Write{"1"},
+        step::Pause{10}, step::Write{"\x02"}, step::Pause{50}};
     EXPECT_EQ(s.steps(), expected);
     EXPECT_EQ(s.totalPauseMs(), 100);
     EXPECT_EQ(s.bytes().toHex(), QByteArray("00004653013102"));
@@ -129,36 +75,18 @@ TEST(WireScript, FrameIsPacedWriteByWrite)
 TEST(PortMap, NumbersMapToDevicesUnlessAssigned)
 {
     SettingsRecord r;
-    const std::pair<int, const char *> defaults[] = {
-        {1, "/dev/ttyS0"},
-        {4, "/dev/ttyS3"},
-        {5, "/dev/ttyUSB0"},
-        {10, "/dev/ttyUSB5"},
-        {11, "/dev/ttyACM0"},
-        {16, "/dev/ttyACM5"},
-        {0, ""},
-        {17, ""},
-    };
-    for (const auto &[n, path] : defaults)
-        EXPECT_EQ(devicePath(r, n), QLatin1String(path)) << n;
     r.COMDevice[3] = QStringLiteral("/dev/pts/7");
-    EXPECT_EQ(devicePath(r, 3), QStringLiteral("/dev/pts/7"));
-    EXPECT_EQ(devicePath(r, 2), QStringLiteral("/dev/ttyS1"));
+    const std::pair<int, const char *> rows[]
+        = {{1, "/dev/ttyS0"}, {2, "/dev/ttyS1"}, {3, "/dev/pts/7"}, {4, "/dev/ttyS3"}, {5, "/dev/ttyUSB0"},
+            {10, "/dev/ttyUSB5"}, {11, "/dev/ttyACM0"}, {16, "/dev/ttyACM5"}, {0, ""}, {17, ""}};
+    for (const auto &[n, path] : rows)
+        EXPECT_EQ(devicePath(r, n), QLatin1String(path)) << n;
 }
 
 TEST(PortMap, LineSettingsTexts)
 {
-    const std::pair<const char *, int> rows[] = {
-        {"9600,N,8,1", 9600},
-        {"38400,n,8,1", 38400},
-        {"14400,N,8,1", 14400},
-        {"2400,N,8,1", 2400},
-        {"9600,E,8,1", 0},
-        {"9600,N,7,1", 0},
-        {"fast,N,8,1", 0},
-        {"", 0},
-        {"9600", 0},
-    };
+    const std::pair<const char *, int> rows[] = {{"9600,N,8,1", 9600}, {"38400,n,8,1", 38400}, {"14400,N,8,1", 14400},
+        {"2400,N,8,1", 2400}, {"9600,E,8,1", 0}, {"9600,N,7,1", 0}, {"fast,N,8,1", 0}, {"", 0}, {"9600", 0}};
     for (const auto &[text, baud] : rows)
         EXPECT_EQ(baudOfLineSettings(QLatin1String(text)), baud) << text;
 }

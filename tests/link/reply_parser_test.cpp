@@ -48,20 +48,11 @@ TEST(ReplyParser, StatusReplyIsDecodedAtItsDollar)
     const auto finished = feedAll(parser, "$");
     ASSERT_EQ(finished.size(), 1u);
     const auto &status = std::get<StatusReply>(finished[0].event);
-    const std::pair<QString StatusReply::*, const char *> fields[] = {
-        {&StatusReply::outputPower, "12.5W"},
-        {&StatusReply::reflectedPower, "0.3W"},
-        {&StatusReply::exciterTemperature, "31C"},
-        {&StatusReply::amplifierTemperature, "40C"},
-        {&StatusReply::exciterCurrent, "0.2A"},
-        {&StatusReply::amplifierCurrent, "1.8A"},
-        {&StatusReply::exciterVoltage, "12.0V"},
-        {&StatusReply::amplifierVoltage, "27.5V"},
-        {&StatusReply::uptime, "0001D:02H:03M"},
-        {&StatusReply::unitFrequency, "100.000MHz"},
-        {&StatusReply::firmware, "2.1"},
-        {&StatusReply::txModel, "50W"},
-    };
+    using S = StatusReply;
+    const std::pair<QString S::*, const char *> fields[] = {{&S::outputPower, "12.5W"}, {&S::reflectedPower, "0.3W"},
+        {&S::exciterTemperature, "31C"}, {&S::amplifierTemperature, "40C"}, {&S::exciterCurrent, "0.2A"},
+        {&S::amplifierCurrent, "1.8A"}, {&S::exciterVoltage, "12.0V"}, {&S::amplifierVoltage, "27.5V"},
+        {&S::uptime, "0001D:02H:03M"}, {&S::unitFrequency, "100.000MHz"}, {&S::firmware, "2.1"}, {&S::txModel, "50W"}};
     for (const auto &[field, want] : fields)
         EXPECT_EQ(status.*field, want);
     EXPECT_EQ(status.alarmLamps, lamps({"T AMP ALARM", "T EXC ALARM"}));
@@ -79,20 +70,14 @@ TEST(ReplyParser, StatusReplyIsDecodedAtItsDollar)
 
 TEST(ReplyParser, AlarmCodeTexts)
 {
-    const std::pair<const char *, std::optional<AlarmLampStates>> rows[] = {
-        {"00", lamps({})},
-        {"18", lamps({"SWR ALARM", "U AMP ALARM"})},
-        {"31", lamps({"T AMP ALARM", "SWR ALARM", "T EXC ALARM", "I AMP ALARM", "U AMP ALARM"})},
-        {"32", lamps({"REMOTE standby"})}, // on standby the lower bits are not shown
-        {"63", lamps({"REMOTE standby"})},
-        // Not one of the 64 two-digit texts: the lamps stay as they are.
-        {"7", std::nullopt},
-        {"64", std::nullopt},
-        {"", std::nullopt},
-        {"5 ", std::nullopt},
-        {"-1", std::nullopt},
-        {"005", std::nullopt},
-    };
+    const std::pair<const char *, std::optional<AlarmLampStates>> rows[]
+        = {{"00", lamps({})}, {"18", lamps({"SWR ALARM", "U AMP ALARM"})},
+            {"31", lamps({"T AMP ALARM", "SWR ALARM", "T EXC ALARM", "I AMP ALARM", "U AMP ALARM"})},
+            {"32", lamps({"REMOTE standby"})}, // on standby the lower bits are not shown
+            {"63", lamps({"REMOTE standby"})},
+            // Not one of the 64 two-digit texts: the lamps stay as they are.
+            {"7", std::nullopt}, {"64", std::nullopt}, {"", std::nullopt}, {"5 ", std::nullopt}, {"-1", std::nullopt},
+            {"005", std::nullopt}};
     for (const auto &[code, want] : rows)
         EXPECT_EQ(alarmLampsFor(code), want) << '"' << code << '"';
 }
@@ -158,11 +143,9 @@ TEST(ReplyParser, BufferStaysBounded)
 
 TEST(ReplyParser, ReadBackProgress)
 {
-    const std::tuple<int32_t, int, int> rows[] = {
-        {0, 21, 0}, {1656, 21, 10}, // Int(21 x 1656 / 3313) = Int(10.497)
-        {3313, 21, 21}, {5000, 21, 21},
-        {std::numeric_limits<int32_t>::max(), 21, 21}, // no overflow on a long stray stream
-    };
-    for (const auto &[count, maximum, want] : rows)
-        EXPECT_EQ(readBackProgress(count, maximum), want) << count;
+    // Int(21 x 1656 / 3313) = Int(10.497); no overflow on a long stray stream.
+    const std::pair<int32_t, int> rows[]
+        = {{0, 0}, {1656, 10}, {3313, 21}, {5000, 21}, {std::numeric_limits<int32_t>::max(), 21}};
+    for (const auto &[count, want] : rows)
+        EXPECT_EQ(readBackProgress(count, 21), want) << count;
 }

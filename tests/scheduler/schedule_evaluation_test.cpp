@@ -88,26 +88,23 @@ TEST_F(Evaluation, AChangeAppliesTodaysMidnightLineAtTheNextTick)
     EXPECT_EQ(tick(at(Tue + 7, 0, 0)), 101000);
 }
 
-TEST_F(Evaluation, NothingTickedAppliesNothing)
+// Unticked lines, an empty list and stored lines the editor never writes are
+// passed over; a readable ticked line behind them applies.
+TEST_F(Evaluation, OnlyReadableTickedLinesApply)
 {
     record.SchemeList = {{k0600, false}};
     EXPECT_EQ(tick(at(Mon, 6, 0)), 0);
     EXPECT_FALSE(evaluator.ScheduleActive());
     record.SchemeList.clear();
     EXPECT_EQ(tick(at(Tue, 6, 0)), 0);
-}
-
-// Stored lines the editor never writes are passed over; a readable line behind them applies.
-TEST_F(Evaluation, UnreadableLinesAreNeverApplied)
-{
     for (const char *line :
         {"06:00   98500MHz  40%  DAILY", "06:00   98.525MHz  40%  DAILY", "06:00   98.5MHz  40%  DAILY",
             "06:00  120.000MHz  40%  DAILY", "06:00   98.000MHz  -5%  DAILY", "00:00 DAILY"})
         record.SchemeList.push_back({QLatin1String(line), true});
     record.ScheduleChanged = true;
-    EXPECT_EQ(tick(at(Mon, 6, 0)), 0);
+    EXPECT_EQ(tick(at(Wed, 6, 0)), 0);
     record.SchemeList.push_back({k0600, true});
-    EXPECT_EQ(tick(at(Tue, 6, 0)), 98000);
+    EXPECT_EQ(tick(at(Thu, 6, 0)), 98000);
 }
 
 TEST_F(Evaluation, SchedulerOffOrLinkBusyLeaveTheMinuteToALaterTick)

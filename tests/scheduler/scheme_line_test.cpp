@@ -21,8 +21,6 @@ TEST(SchemeLine, BuildsTheFixedColumnsAndReadsThemBack)
     const std::pair<SchemeParts, const char *> rows[] = {
         {{5, 0, 87500, 0, true, {}}, "05:00   87.500MHz  00%  DAILY"},
         {{23, 59, 108000, 100, false, days({Sa, Su})}, "23:59  108.000MHz 100%  SA SU"},
-        {{7, 30, 99500, 50, true, {}}, "07:30   99.500MHz  50%  DAILY"},
-        {{18, 5, 107900, 100, false, days({Mo, We, Fr})}, "18:05  107.900MHz 100%  MO WE FR"},
         {{0, 0, 100050, 5, false, days({Su, Mo, Tu, We, Th, Fr, Sa})}, "00:00  100.050MHz  05%  MO TU WE TH FR SA SU"},
     };
     for (const auto &[parts, line] : rows) {
