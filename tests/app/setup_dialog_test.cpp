@@ -17,6 +17,7 @@
 
 #include <chrono>
 #include <map>
+#include <string_view>
 
 using namespace zfm;
 using namespace zfm::test;
@@ -89,109 +90,45 @@ protected:
     QStringList statuses;
 };
 
-struct SearchRow {
-    const char *name;
+enum class On { Nothing, Line, Directory, Device, HeldDevice };
+
+// What "Autoscan" and "Test" report for what stands on COM 3 (Autoscan also
+// asks a silent line on COM 2 on the way; Test asks the selected COM 3).
+struct PortRow {
+    const char *name, *button;
     int16_t mode;
-    std::optional<vt::Family> device; // on COM 3
-    vt::Faults faults;
-    QString message;
-    QString comSelected;
-    QString comSpeed;
+    On on;
+    vt::Family family;
+    bool garbage; // the device answers with line noise
+    const char *message; // empty: the specific reason the port cannot be used
+    const char *comSelected = nullptr, *comSpeed = nullptr; // as a search stores them
 };
 
-class Autoscan : public SetupDialogTest, public ::testing::WithParamInterface<SearchRow> { };
+class PortTest : public SetupDialogTest, public ::testing::WithParamInterface<PortRow> { };
 
-vt::Faults fault(bool vt::Faults::*which)
-{
-    vt::Faults f;
-    f.*which = true;
-    return f;
-}
-
-const QString kNotFound = QStringLiteral("Sorry, can't find FM transmitter on any of the ports.");
+const char *const kNotFound = "Sorry, can't find FM transmitter on any of the ports.";
+const char *const kWrongPort = "Wrong COM port or wrong baud rate.";
+const auto kSmall = vt::Family::Small;
 
 } // namespace
 
-TEST_P(Autoscan, SearchesTheFamilysSpeedAndStoresWhatItFinds)
+TEST_P(PortTest, ReportsWhatThePortsDid)
 {
-    const SearchRow &row = GetParam();
-    useFamily(row.mode);
-    std::map<int, QString> present{{2, capture.path()}}; // a line where nothing answers
-    if (row.device)
-        present[3] = addDevice(*row.device, row.faults).path();
-    placeDevices(present);
-    start();
-    openSetup();
-
-    press("cmdAutoscan");
-
-    EXPECT_EQ(boxes.texts(), QStringList{row.message});
-    EXPECT_EQ(stored(QStringLiteral("COMSelected")), row.comSelected);
-    EXPECT_EQ(stored(QStringLiteral("COMSpeed")), row.comSpeed);
-    EXPECT_EQ(control<QComboBox>("cmbCOMPort")->currentText(), QStringLiteral("COM ") + row.comSelected);
-    // The silent line on COM 2 was asked once, at the family's speed.
-    const int baud = row.mode == kModeSmall ? 38400 : 9600;
-    EXPECT_EQ(capture.bytes(), kStatusRequest);
-    EXPECT_TRUE(statuses.contains(QStringLiteral("Scanning port 2 at %1 bps").arg(baud)))
-        << statuses.join(u'|').toStdString();
-    if (row.message == kNotFound) {
-        EXPECT_EQ(statuses.last(), QStringLiteral(" "));
-        EXPECT_TRUE(statuses.contains(QStringLiteral("Scanning port 15")));
-        EXPECT_FALSE(statuses.contains(QStringLiteral("Scanning port 16")));
-    } else {
-        EXPECT_FALSE(statuses.contains(QStringLiteral("Scanning port 4")));
-    }
-    EXPECT_TRUE(control<QPushButton>("cmdAutoscan")->isEnabled());
-    EXPECT_TRUE(setupOpen());
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, Autoscan,
-    ::testing::Values(SearchRow{"SmallFamily", kModeSmall, vt::Family::Small, {},
-                          QStringLiteral("FM transmitter found on port 3 at Baudrate 38400"), QStringLiteral("3"),
-                          QStringLiteral("5")},
-        SearchRow{"ClassicFamily", kModeClassic, vt::Family::Classic, {},
-            QStringLiteral("FM transmitter found on port 3 at Baudrate 9600"), QStringLiteral("3"),
-            QStringLiteral("2")},
-        // A transmitter jumpered for the other speed stays silent; the operator's port is kept.
-        SearchRow{
-            "OtherSpeed", kModeClassic, vt::Family::Small, {}, kNotFound, QStringLiteral("2"), QStringLiteral("2")},
-        // Only an answer that begins with "Alarm" is a transmitter.
-        SearchRow{"Garbage", kModeSmall, vt::Family::Small, fault(&vt::Faults::garbage), kNotFound, QStringLiteral("2"),
-            QStringLiteral("5")},
-        SearchRow{"NoDevice", kModeSmall, std::nullopt, {}, kNotFound, QStringLiteral("2"), QStringLiteral("5")}),
-    [](const auto &info) { return std::string(info.param.name); });
-
-namespace {
-
-enum class On { Nothing, Device, Line, Directory, HeldDevice };
-
-struct TestRow {
-    const char *name;
-    On on; // what COM 4 stands for
-    vt::Faults faults;
-    int16_t mode;
-    const char *expected; // empty: the specific reason the port cannot be used
-};
-
-class CommunicationTest : public SetupDialogTest, public ::testing::WithParamInterface<TestRow> { };
-
-} // namespace
-
-TEST_P(CommunicationTest, ReportsWhatTheSelectedPortDid)
-{
-    const TestRow &row = GetParam();
+    const PortRow &row = GetParam();
+    const bool search = row.button == std::string_view("cmdAutoscan");
     useFamily(row.mode);
     QTemporaryDir folder;
     QSerialPort holder;
-    QString path;
-    switch (row.on) {
-    case On::Nothing: path = QStringLiteral("/dev/zfm-absent-4"); break;
-    case On::Device:
-    case On::HeldDevice: path = addDevice(vt::Family::Small, row.faults).path(); break;
-    case On::Line: path = capture.path(); break;
-    case On::Directory: path = folder.path(); break;
-    }
-    placeDevices({{2, capture.path()}, {4, path}});
+    QString path = QStringLiteral("/dev/zfm-absent-3");
+    vt::Faults faults;
+    faults.garbage = row.garbage;
+    if (row.on == On::Line)
+        path = capture.path();
+    if (row.on == On::Directory)
+        path = folder.path();
+    if (row.on == On::Device || row.on == On::HeldDevice)
+        path = addDevice(row.family, faults).path();
+    placeDevices({{2, capture.path()}, {3, path}});
     start();
     if (row.on == On::HeldDevice) {
         // Another program has the port.
@@ -199,43 +136,69 @@ TEST_P(CommunicationTest, ReportsWhatTheSelectedPortDid)
         ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
     }
     openSetup();
-    selectPort(4);
+    if (!search)
+        selectPort(3);
 
-    press("cmdTest");
+    press(row.button);
 
-    QString expected = QLatin1String(row.expected);
+    QString expected = QLatin1String(row.message);
     if (row.on == On::Directory)
-        expected = LinkFailure{LinkFailure::Kind::NotSerial, 4, path, {}}.message();
+        expected = LinkFailure{LinkFailure::Kind::NotSerial, 3, path, {}}.message();
     if (row.on == On::HeldDevice)
-        expected = LinkFailure{LinkFailure::Kind::PortBusy, 4, path, {}}.message();
+        expected = LinkFailure{LinkFailure::Kind::PortBusy, 3, path, {}}.message();
     EXPECT_EQ(boxes.texts(), QStringList{expected});
-    EXPECT_EQ(statuses.first(), QStringLiteral("Scanning port COM 4"));
-    EXPECT_EQ(dialog->statusText(), QString());
-    EXPECT_TRUE(control<QPushButton>("cmdTest")->isEnabled());
-
-    if (row.on == On::Line) {
-        // The request is paced like every frame: 10 ms after each write but the last.
-        const auto chunks = capture.chunks();
-        EXPECT_EQ(capture.bytes(), kStatusRequest);
-        ASSERT_EQ(chunks.size(), 5u);
-        for (size_t i = 1; i < chunks.size(); ++i) {
-            const auto gap = std::chrono::duration<double, std::milli>(chunks[i].at - chunks[i - 1].at).count();
-            EXPECT_GE(gap, kWritePauseMs - 1.5) << i;
+    EXPECT_TRUE(control<QPushButton>(row.button)->isEnabled());
+    EXPECT_TRUE(setupOpen());
+    if (!search) {
+        EXPECT_EQ(statuses.first(), QStringLiteral("Scanning port COM 3"));
+        EXPECT_EQ(dialog->statusText(), QString());
+        if (row.on == On::Line) {
+            // The request is paced like every frame: 10 ms after each write but the last.
+            const auto chunks = capture.chunks();
+            EXPECT_EQ(capture.bytes(), kStatusRequest);
+            ASSERT_EQ(chunks.size(), 5u);
+            for (size_t i = 1; i < chunks.size(); ++i) {
+                const auto gap = std::chrono::duration<double, std::milli>(chunks[i].at - chunks[i - 1].at).count();
+                EXPECT_GE(gap, kWritePauseMs - 1.5) << i;
+            }
         }
+        return;
+    }
+    EXPECT_EQ(stored(QStringLiteral("COMSelected")), QLatin1String(row.comSelected));
+    EXPECT_EQ(stored(QStringLiteral("COMSpeed")), QLatin1String(row.comSpeed));
+    EXPECT_EQ(control<QComboBox>("cmbCOMPort")->currentText(), QStringLiteral("COM ") + row.comSelected);
+    // The silent line on COM 2 was asked once, at the family's speed; without
+    // an answer the search goes on up to COM 15.
+    const int baud = row.mode == kModeSmall ? 38400 : 9600;
+    EXPECT_EQ(capture.bytes(), kStatusRequest);
+    EXPECT_TRUE(statuses.contains(QStringLiteral("Scanning port 2 at %1 bps").arg(baud)))
+        << statuses.join(u'|').toStdString();
+    const bool found = QLatin1String(row.message) != QLatin1String(kNotFound);
+    EXPECT_EQ(statuses.contains(QStringLiteral("Scanning port 4")), !found);
+    EXPECT_EQ(statuses.contains(QStringLiteral("Scanning port 15")), !found);
+    EXPECT_FALSE(statuses.contains(QStringLiteral("Scanning port 16")));
+    if (!found) {
+        EXPECT_EQ(statuses.last(), QStringLiteral(" "));
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, CommunicationTest,
-    ::testing::Values(TestRow{"Missing", On::Nothing, {}, kModeSmall, "Selected COM port does not exist."},
-        TestRow{"Transmitter", On::Device, {}, kModeSmall, "Correct settings!"},
-        TestRow{"SilentTransmitter", On::Device, fault(&vt::Faults::silent), kModeSmall,
-            "Wrong COM port or wrong baud rate."},
+INSTANTIATE_TEST_SUITE_P(Rows, PortTest,
+    ::testing::Values(PortRow{"SearchSmallFamily", "cmdAutoscan", kModeSmall, On::Device, kSmall, false,
+                          "FM transmitter found on port 3 at Baudrate 38400", "3", "5"},
+        PortRow{"SearchClassicFamily", "cmdAutoscan", kModeClassic, On::Device, vt::Family::Classic, false,
+            "FM transmitter found on port 3 at Baudrate 9600", "3", "2"},
+        // A transmitter jumpered for the other speed stays silent; the operator's port is kept.
+        PortRow{"SearchOtherSpeed", "cmdAutoscan", kModeClassic, On::Device, kSmall, false, kNotFound, "2", "2"},
+        // Only an answer that begins with "Alarm" is a transmitter.
+        PortRow{"SearchGarbage", "cmdAutoscan", kModeSmall, On::Device, kSmall, true, kNotFound, "2", "5"},
+        PortRow{"TestMissing", "cmdTest", kModeSmall, On::Nothing, kSmall, false, "Selected COM port does not exist."},
+        PortRow{"TestTransmitter", "cmdTest", kModeSmall, On::Device, kSmall, false, "Correct settings!"},
         // Any answer counts here, also one that does not begin with "Alarm".
-        TestRow{"Garbage", On::Device, fault(&vt::Faults::garbage), kModeSmall, "Correct settings!"},
-        TestRow{"WrongSpeed", On::Device, {}, kModeClassic, "Wrong COM port or wrong baud rate."},
-        TestRow{"QuietLine", On::Line, {}, kModeClassic, "Wrong COM port or wrong baud rate."},
-        TestRow{"NotASerialPort", On::Directory, {}, kModeSmall, ""},
-        TestRow{"HeldByAnotherProgram", On::HeldDevice, {}, kModeSmall, ""}),
+        PortRow{"TestGarbage", "cmdTest", kModeSmall, On::Device, kSmall, true, "Correct settings!"},
+        PortRow{"TestWrongSpeed", "cmdTest", kModeClassic, On::Device, kSmall, false, kWrongPort},
+        PortRow{"TestQuietLine", "cmdTest", kModeClassic, On::Line, kSmall, false, kWrongPort},
+        PortRow{"TestNotASerialPort", "cmdTest", kModeSmall, On::Directory, kSmall, false, ""},
+        PortRow{"TestHeldByAnotherProgram", "cmdTest", kModeSmall, On::HeldDevice, kSmall, false, ""}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(SetupDialogTest, WhileOpenTheWindowHasTheLineAndGivesItBackAtTheFamilysSpeed)
@@ -307,7 +270,6 @@ TEST_F(SetupDialogTest, WhileOpenTheWindowHasTheLineAndGivesItBackAtTheFamilysSp
 
 TEST_F(SetupDialogTest, OpeningWaitsForARunningUpload)
 {
-    placeDevices({{2, capture.path()}});
     start();
     window->findChild<QPushButton *>(QStringLiteral("cmdFreqTest"))->click();
     ASSERT_TRUE(window->station().runner().isBusy());
@@ -360,7 +322,6 @@ TEST_F(SetupDialogTest, TheAutomaticUpdateWaitsUntilTheWindowCloses)
     file.close();
     store(QStringLiteral("AutoPS"), QStringLiteral("1"));
     store(QStringLiteral("AutoPSPath"), titleFile);
-    store(QStringLiteral("RTSwitch"), QStringLiteral("0"));
     start();
     openSetup();
 
