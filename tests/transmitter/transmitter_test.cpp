@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 using namespace zfm;
 using test::framesOf;
 using test::hex;
@@ -78,6 +80,11 @@ TEST(Frequency, TextsAndWireForms)
     EXPECT_EQ(frequencyText(87500), QStringLiteral("87.500MHz"));
     EXPECT_EQ(frequencyText(100050), QStringLiteral("100.050MHz"));
     EXPECT_EQ(frequencyText(98500), QStringLiteral("98.500MHz"));
+    // The step buttons stop at either end of the band, never past it.
+    const std::array<std::array<int32_t, 3>, 4> steps{
+        {{87600, -1000, 87500}, {87550, -50, 87500}, {107950, 1000, 108000}, {100000, 50, 100050}}};
+    for (const auto &[from, step, to] : steps)
+        EXPECT_EQ(stepFrequency(from, step), to) << from << " " << step;
     const std::pair<int32_t, const char *> pairs[]
         = {{87500, "608c"}, {100000, "24a0"}, {108000, "64ac"}, {103000, "7ca4"}};
     for (const auto &[kHz, bytes] : pairs)
