@@ -255,19 +255,9 @@ TEST(RtAndPs, FramesStatusesAndValues)
 TEST(RtAndPs, TextsStayInsideTheirFrames)
 {
     MemoryStore store;
-    store.setValue(QStringLiteral("RT"),
-        QString::fromUtf16(u"Hi\x02"
-                           u"FF\x01\x05\x05\x02",
-            9));
-    store.setValue(QStringLiteral("PS3"),
-        QString::fromUtf16(u"A\0B\x01"
-                           u"C\x02"
-                           u"D ",
-            8));
-    store.setValue(QStringLiteral("MG2"),
-        QString::fromUtf16(u"\x02"
-                           u"x",
-            2));
+    store.setValue(QStringLiteral("RT"), QString::fromUtf16(u"Hi\2FF\1\5\5\2", 9));
+    store.setValue(QStringLiteral("PS3"), QString::fromUtf16(u"A\0B\1C\2D ", 8));
+    store.setValue(QStringLiteral("MG2"), QString::fromUtf16(u"\2x", 2));
     SettingsRecord r;
     Settings(r, store).LoadAllSettings();
 

@@ -7,7 +7,6 @@
 #include "rds/rds_upload.h"
 #include "rds/rt_ps_upload.h"
 #include "support/read_back_layout.h"
-#include "support/wait.h"
 #include "transmitter/requests.h"
 
 using namespace zfm;
@@ -137,29 +136,6 @@ TEST_P(Decoding, EveryValueTheProgramSendsLandsInTheDeviceState)
 
 INSTANTIATE_TEST_SUITE_P(BothFamilies, Decoding, ::testing::Values(vt::Family::Classic, vt::Family::Small),
     [](const auto &info) { return vt::familyName(info.param).toStdString(); });
-
-TEST_F(DeviceOnLink, AFrameHeldBeforeItsTerminatorCompletesWhenItEnds)
-{
-    // As "Send settings" holds the static PS while the operator reads it.
-    start(vt::Options{});
-    WireScript s;
-    s.open().frameHead(1, "PS00").write("HELD PS ").pause(10).confirm(QStringLiteral("HELD PS "));
-    s.write(QByteArray(1, kTerminator)).pause(50).frame(1, "PD00", "4");
-    bool asked = false;
-    QObject::connect(&runner, &LinkRunner::confirmationRequested, [&] { asked = true; });
-    std::optional<LinkRunner::Outcome> outcome;
-    ASSERT_TRUE(runner.start(s, [&](LinkRunner::Outcome o) { outcome = o; }));
-    ASSERT_TRUE(runUntil([&] { return asked; }));
-    runFor(300);
-    EXPECT_EQ(state().counters.total, 0);
-    EXPECT_EQ(state().rds.ps[0], vt::DeviceState::factory().rds.ps[0]);
-    runner.confirm();
-    ASSERT_TRUE(runUntil([&] { return outcome.has_value(); }));
-    ASSERT_TRUE(waitForFrames(2));
-    EXPECT_EQ(state().rds.ps[0], QByteArray("HELD PS "));
-    EXPECT_EQ(state().rds.psDelay[0], 4);
-    EXPECT_EQ(state().counters.malformed, 0);
-}
 
 TEST_F(DeviceOnLink, MalformedFramesAreCountedAndTheNextFrameStillDecodes)
 {

@@ -2,8 +2,6 @@
 // after some frames is drilled end to end with the real window.
 #include "device_fixture.h"
 
-#include "support/wait.h"
-
 #include <QElapsedTimer>
 
 using namespace zfm;

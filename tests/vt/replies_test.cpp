@@ -4,7 +4,6 @@
 #include "device_fixture.h"
 
 #include "link/encodings.h"
-#include "support/wait.h"
 #include "transmitter/frequency.h"
 #include "transmitter/requests.h"
 
