@@ -114,9 +114,7 @@ TEST(RdsModel, AlternativeFrequenciesStayAnUnbrokenRun)
 TEST(RdsModel, TextRules)
 {
     EXPECT_EQ(cutText(QString(70, QLatin1Char('r'))).size(), 64);
-    EXPECT_EQ(padText(QStringLiteral("hi")), QStringLiteral("hi").leftJustified(64));
     EXPECT_EQ(padText(QString(70, QLatin1Char('r'))).size(), 64);
-    EXPECT_EQ(normalizePs(QStringLiteral("AB")), QStringLiteral("AB      "));
     EXPECT_EQ(normalizePs(QStringLiteral("ABCDEFGHIJ")), QStringLiteral("ABCDEFGH"));
     SettingsRecord r;
     r.PS[0] = QStringLiteral("AB");

@@ -17,13 +17,6 @@ struct FaultRow {
     Ask ask;
 };
 
-vt::Faults fault(void (*set)(vt::Faults &))
-{
-    vt::Faults f;
-    set(f);
-    return f;
-}
-
 class FaultMode : public DeviceOnLink, public ::testing::WithParamInterface<FaultRow> { };
 
 } // namespace
@@ -76,15 +69,9 @@ TEST_P(FaultMode, ReplyIsSpoiledAsTheFaultSays)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, FaultMode,
-    ::testing::Values(FaultRow{"silent", fault([](vt::Faults &f) { f.silent = true; }), Ask::Status},
-        FaultRow{"noDollar", fault([](vt::Faults &f) { f.noDollar = true; }), Ask::Status},
-        FaultRow{"stallReadBack", fault([](vt::Faults &f) { f.stall = true; }), Ask::ReadBack},
-        FaultRow{"garbage", fault([](vt::Faults &f) { f.garbage = true; }), Ask::Status},
-        FaultRow{"badDelay", fault([](vt::Faults &f) { f.badDelay = true; }), Ask::ReadBack},
-        FaultRow{"slow", fault([](vt::Faults &f) {
-                     f.slow = true;
-                     f.gapEvery = 60;
-                     f.gapMs = 300;
-                 }),
-            Ask::Status}),
+    ::testing::Values(FaultRow{"silent", {.silent = true}, Ask::Status},
+        FaultRow{"noDollar", {.noDollar = true}, Ask::Status},
+        FaultRow{"stallReadBack", {.stall = true}, Ask::ReadBack}, FaultRow{"garbage", {.garbage = true}, Ask::Status},
+        FaultRow{"badDelay", {.badDelay = true}, Ask::ReadBack},
+        FaultRow{"slow", {.slow = true, .gapMs = 300, .gapEvery = 60}, Ask::Status}),
     [](const auto &info) { return std::string(info.param.name); });
