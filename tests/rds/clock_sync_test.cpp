@@ -1,14 +1,7 @@
 // Setting the encoder's clock: "TIME" and "DATE" with each component read as
-// it is written, pacing and status texts, a run on a pseudo-terminal, and the
-// daily trigger at 03:15:00.
+// it is written, pacing and status texts, and the daily trigger at 03:15:00.
 #include "link/clock.h"
-#include "link/link_runner.h"
-#include "link/serial_link.h"
 #include "rds/clock_sync.h"
-#include "support/pty_capture.h"
-#include "support/wait.h"
-
-#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -94,31 +87,6 @@ TEST(SynchronizeTime, PacingAndStatusTextsSitInTheirPlaces)
         {QStringLiteral("Ready"), 35},
     };
     EXPECT_EQ(places, expected);
-}
-
-// On a real pseudo-terminal across a new year's midnight: only the hour is read before the turn.
-TEST(SynchronizeTime, RunsOnTheLineAndLeavesThePortClosed)
-{
-    test::PtyCapture capture;
-    SettingsRecord record;
-    record.COMSelected = 4;
-    record.COMDevice[4] = capture.path();
-    record.COMSpeed = 2;
-    SteppingClock clock(dt(2026, 12, 31, 23, 59, 59, 900), dt(2027, 1, 1, 0, 0, 0, 100));
-    SerialLink link(record, &record.LineSettings);
-    LinkRunner runner(link, clock);
-    QSignalSpy statuses(&runner, &LinkRunner::statusChanged);
-    std::optional<LinkRunner::Outcome> outcome;
-    ASSERT_TRUE(runner.start(SynchronizeTime(record), [&](LinkRunner::Outcome o) { outcome = o; }));
-    ASSERT_TRUE(test::runUntil([&] { return outcome.has_value(); }, 20000));
-    EXPECT_EQ(*outcome, LinkRunner::Outcome::Completed);
-    ASSERT_TRUE(capture.waitForBytes(35));
-    EXPECT_EQ(capture.bytes().toHex(' '),
-        hex("0054494d4501 1b0404 02 0044415445 01 1b0505 02 0047435401 30 02 0053415645 01 30 02").toHex(' '));
-    EXPECT_FALSE(link.isOpen());
-    EXPECT_EQ(record.LineSettings, QStringLiteral("9600,N,8,1")); // from "COMSpeed"
-    ASSERT_FALSE(statuses.isEmpty());
-    EXPECT_EQ(statuses.last().at(0).toString(), QStringLiteral("Ready"));
 }
 
 TEST(DailyClockSync, FiresOnceWhenTheTicksCross0315)

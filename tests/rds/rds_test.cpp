@@ -39,25 +39,15 @@ std::optional<FrameView> frameNamed(const WireScript &s, const char *name)
 
 TEST(RdsModel, ListsFollowTheRdsTables)
 {
-    EXPECT_EQ(countryLabels().size(), 15);
-    EXPECT_EQ(countryLabels().first(), QStringLiteral("1"));
-    EXPECT_EQ(countryLabels().last(), QStringLiteral("F"));
-    EXPECT_EQ(areaLabels().size(), 16);
-    EXPECT_EQ(areaLabels()[4], QStringLiteral("R1"));
-    EXPECT_EQ(areaLabels().last(), QStringLiteral("R12"));
-    EXPECT_EQ(programReferenceLabels().size(), 256);
-    EXPECT_EQ(programReferenceLabels()[224], QStringLiteral("E0"));
-    EXPECT_EQ(eccLabels().size(), 20);
-    EXPECT_EQ(eccLabels()[7], QStringLiteral("D0"));
-    EXPECT_EQ(ptyLabels().size(), 32);
-    EXPECT_EQ(ptyLabels()[18], QStringLiteral("Children's program"));
-    const QStringList af = afLabels();
-    ASSERT_EQ(af.size(), 205);
-    EXPECT_EQ(af[0], QStringLiteral("empty"));
-    EXPECT_EQ(af[1], QStringLiteral("87.6"));
-    EXPECT_EQ(af[5], QStringLiteral("88"));
-    EXPECT_EQ(af[125], QStringLiteral("100"));
-    EXPECT_EQ(af[204], QStringLiteral("107.9"));
+    EXPECT_EQ((std::vector<qsizetype>{countryLabels().size(), areaLabels().size(), programReferenceLabels().size(),
+                  eccLabels().size(), ptyLabels().size(), afLabels().size()}),
+        (std::vector<qsizetype>{15, 16, 256, 20, 32, 205}));
+    const std::pair<QString, const char *> labels[] = {{countryLabels().first(), "1"}, {countryLabels().last(), "F"},
+        {areaLabels()[4], "R1"}, {areaLabels().last(), "R12"}, {programReferenceLabels()[224], "E0"},
+        {eccLabels()[7], "D0"}, {ptyLabels()[18], "Children's program"}, {afLabels()[0], "empty"},
+        {afLabels()[1], "87.6"}, {afLabels()[5], "88"}, {afLabels()[125], "100"}, {afLabels()[204], "107.9"}};
+    for (const auto &[label, want] : labels)
+        EXPECT_EQ(label, QLatin1String(want));
 
     const std::tuple<const char *, int, int, int, int> byText[] = {
         // text, country, area, ecc, pty
@@ -124,9 +114,7 @@ TEST(RdsModel, AlternativeFrequenciesStayAnUnbrokenRun)
 TEST(RdsModel, TextRules)
 {
     EXPECT_EQ(cutText(QString(70, QLatin1Char('r'))).size(), 64);
-    EXPECT_EQ(padText(QStringLiteral("hi")), QStringLiteral("hi").leftJustified(64));
     EXPECT_EQ(padText(QString(70, QLatin1Char('r'))).size(), 64);
-    EXPECT_EQ(normalizePs(QStringLiteral("AB")), QStringLiteral("AB      "));
     EXPECT_EQ(normalizePs(QStringLiteral("ABCDEFGHIJ")), QStringLiteral("ABCDEFGH"));
     SettingsRecord r;
     r.PS[0] = QStringLiteral("AB");
@@ -136,43 +124,12 @@ TEST(RdsModel, TextRules)
     EXPECT_EQ(r.PS[99], QString(8, QLatin1Char(' ')));
 }
 
-TEST(RdsUpload, DefaultFramesCarryTheDocumentedValues)
-{
-    SettingsRecord r = classicDefaults();
-    const WireScript s = rdsSettingsSequence(r, Attended::No);
-    const std::pair<const char *, QByteArray> rows[] = {
-        {"PWR", "1"},
-        {"CCAC", "049"},
-        {"PREF", "128"},
-        {"PTY", "10"},
-        {"TP", "0"},
-        {"TA", "0"},
-        {"GCT", "0"},
-        {"GRT", "0"},
-        {"GEON", "0"},
-        {"MS", "0"},
-        {"Did0", "1"},
-        {"Did1", "1"},
-        {"Did2", "1"},
-        {"Did3", "1"},
-        {"AF1", "\x81"},
-        {"AF2", "\x04"},
-        {"AF7", "\x04"},
-        {"ECC", "\x07"},
-    };
-    for (const auto &[name, value] : rows)
-        EXPECT_EQ(hex(frameNamed(s, name)->value), hex(value)) << name;
-    // AFNum is recomputed before the sequence is built.
-    r.AFNum = 5;
-    const WireScript full = SendSettingsScript(r, Attended::No);
-    EXPECT_EQ(r.AFNum, 1);
-    EXPECT_EQ(frameNamed(full, "AF0")->value, QByteArray(1, '\xE5'));
-}
-
+// Each frame with its value for the default settings (nullptr: not checked
+// here), the statuses set before and inside it, and the pause after it.
 TEST(RdsUpload, SequenceMatchesItsTable)
 {
     struct Row {
-        const char *name;
+        const char *name, *value;
         const char *before; // status set before the frame (or after the previous one)
         double beforeStep;
         const char *inside;
@@ -180,32 +137,32 @@ TEST(RdsUpload, SequenceMatchesItsTable)
         int pauseAfter;
     };
     const Row rows[] = {
-        {"PWR", "Sending settings to RDS encoder... 5%", 1, "Sending PWR to RDS encoder... 15%", 1, 50},
-        {"CCAC", "Sending settings to RDS encoder... 10%", 1, "Sending CCAC to RDS encoder... 15%", 1, 50},
-        {"PREF", "Sending PI to RDS encoder... 20%", 2, nullptr, 0, 50},
-        {"PTY", "Sending PTY to RDS encoder... 25%", 3, nullptr, 0, 50},
-        {"TP", nullptr, 0, "Sending TP to RDS encoder... 30%", 4, 150},
-        {"TA", nullptr, 0, "Sending TA to RDS encoder... 35%", 5, 60},
-        {"GCT", nullptr, 0, nullptr, 0, 110},
-        {"GRT", "Sending GCT to RDS encoder... 36%", 6, nullptr, 0, 120},
-        {"GEON", "Sending GRT to RDS encoder... 37%", 6, nullptr, 0, 110},
-        {"MS", "Sending GEON to RDS encoder... 38%", 6, "Sending MS to RDS encoder... 40%", 6, 50},
-        {"Did0", nullptr, 0, "Sending DID0 to RDS encoder... 45%", 7, 50},
-        {"Did1", nullptr, 0, "Sending DID1 to RDS encoder... 47%", 7, 50},
-        {"Did2", nullptr, 0, "Sending DID2 to RDS encoder... 49%", 7, 50},
-        {"Did3", nullptr, 0, "Sending DID3 to RDS encoder... 52%", 8, 50},
-        {"AF0", nullptr, 0, "Sending AF0 to RDS encoder... 55%", 8, 50},
-        {"AF1", nullptr, 0, "Sending AF1 to RDS encoder... 57%", 12, 50},
-        {"AF2", nullptr, 0, "Sending AF2 to RDS encoder... 60%", 13, 50},
-        {"AF3", nullptr, 0, "Sending AF3 to RDS encoder... 65%", 14, 50},
-        {"AF4", nullptr, 0, "Sending AF4 to RDS encoder... 70%", 15, 50},
-        {"AF5", nullptr, 0, "Sending AF5 to RDS encoder... 75%", 16, 50},
-        {"AF6", nullptr, 0, "Sending AF6 to RDS encoder... 80%", 17, 50},
-        {"AF7", nullptr, 0, "Sending AF7 to RDS encoder... 85%", 18, 50},
-        {"RT", nullptr, 0, "Sending RT to RDS encoder... 0%", 18, 50},
-        {"PS00", nullptr, 0, "Sending PS to RDS encoder...", 18, 50},
-        {"ECC", nullptr, 0, "Sending ECC to RDS encoder... 90%", 19, 150},
-        {"SAVE", nullptr, 0, "Sending store settings command...", 19, 120},
+        {"PWR", "1", "Sending settings to RDS encoder... 5%", 1, "Sending PWR to RDS encoder... 15%", 1, 50},
+        {"CCAC", "049", "Sending settings to RDS encoder... 10%", 1, "Sending CCAC to RDS encoder... 15%", 1, 50},
+        {"PREF", "128", "Sending PI to RDS encoder... 20%", 2, nullptr, 0, 50},
+        {"PTY", "10", "Sending PTY to RDS encoder... 25%", 3, nullptr, 0, 50},
+        {"TP", "0", nullptr, 0, "Sending TP to RDS encoder... 30%", 4, 150},
+        {"TA", "0", nullptr, 0, "Sending TA to RDS encoder... 35%", 5, 60},
+        {"GCT", "0", nullptr, 0, nullptr, 0, 110},
+        {"GRT", "0", "Sending GCT to RDS encoder... 36%", 6, nullptr, 0, 120},
+        {"GEON", "0", "Sending GRT to RDS encoder... 37%", 6, nullptr, 0, 110},
+        {"MS", "0", "Sending GEON to RDS encoder... 38%", 6, "Sending MS to RDS encoder... 40%", 6, 50},
+        {"Did0", "1", nullptr, 0, "Sending DID0 to RDS encoder... 45%", 7, 50},
+        {"Did1", "1", nullptr, 0, "Sending DID1 to RDS encoder... 47%", 7, 50},
+        {"Did2", "1", nullptr, 0, "Sending DID2 to RDS encoder... 49%", 7, 50},
+        {"Did3", "1", nullptr, 0, "Sending DID3 to RDS encoder... 52%", 8, 50},
+        {"AF0", nullptr, nullptr, 0, "Sending AF0 to RDS encoder... 55%", 8, 50},
+        {"AF1", "\x81", nullptr, 0, "Sending AF1 to RDS encoder... 57%", 12, 50},
+        {"AF2", "\x04", nullptr, 0, "Sending AF2 to RDS encoder... 60%", 13, 50},
+        {"AF3", "\x04", nullptr, 0, "Sending AF3 to RDS encoder... 65%", 14, 50},
+        {"AF4", "\x04", nullptr, 0, "Sending AF4 to RDS encoder... 70%", 15, 50},
+        {"AF5", "\x04", nullptr, 0, "Sending AF5 to RDS encoder... 75%", 16, 50},
+        {"AF6", "\x04", nullptr, 0, "Sending AF6 to RDS encoder... 80%", 17, 50},
+        {"AF7", "\x04", nullptr, 0, "Sending AF7 to RDS encoder... 85%", 18, 50},
+        {"RT", nullptr, nullptr, 0, "Sending RT to RDS encoder... 0%", 18, 50},
+        {"PS00", "QRV5260+", nullptr, 0, "Sending PS to RDS encoder...", 18, 50},
+        {"ECC", "\x07", nullptr, 0, "Sending ECC to RDS encoder... 90%", 19, 150},
+        {"SAVE", nullptr, nullptr, 0, "Sending store settings command...", 19, 120},
     };
     const auto frames = framesOf(rdsSettingsSequence(classicDefaults(), Attended::Yes));
     ASSERT_EQ(frames.size(), std::size(rows));
@@ -214,31 +171,31 @@ TEST(RdsUpload, SequenceMatchesItsTable)
         const Row &row = rows[i];
         EXPECT_EQ(f.name, QByteArray(row.name));
         EXPECT_EQ(f.leadIn, 1) << row.name;
+        if (row.value) {
+            EXPECT_EQ(hex(f.value), hex(QByteArray(row.value))) << row.name;
+        }
         EXPECT_EQ(f.pauseAfterMs, row.pauseAfter) << row.name;
         using V = std::vector<step::Status>;
         const V before = row.before ? V{{QLatin1String(row.before), row.beforeStep}} : V{};
         const V inside = row.inside ? V{{QLatin1String(row.inside), row.step}} : V{};
         EXPECT_EQ(f.before, before) << row.name;
         EXPECT_EQ(f.inside, inside) << row.name;
+        // Only the static PS waits for the operator; the store command's terminator follows at once.
+        EXPECT_EQ(f.confirmed, f.name == "PS00") << row.name;
+        EXPECT_EQ(f.pauseBeforeTerminatorMs, f.name == "SAVE" ? 0 : 10) << row.name;
     }
-}
-
-TEST(RdsUpload, StaticPsWaitsForTheOperatorOnlyWhenAttended)
-{
-    const SettingsRecord r = classicDefaults();
-    const auto attended = frameNamed(rdsSettingsSequence(r, Attended::Yes), "PS00");
-    EXPECT_EQ(hex(commandFrame(1, attended->name, attended->value)),
-        hex(QByteArray::fromHex("00505330300151525635323630"
-                                "2b"
-                                "02")));
-    EXPECT_TRUE(attended->confirmed);
-    EXPECT_EQ(attended->pauseBeforeTerminatorMs, 10);
-    EXPECT_FALSE(frameNamed(rdsSettingsSequence(r, Attended::No), "PS00")->confirmed);
-    const WireScript s = rdsSettingsSequence(r, Attended::Yes);
+    const WireScript s = rdsSettingsSequence(classicDefaults(), Attended::Yes);
     const auto confirm = std::find_if(
         s.steps().begin(), s.steps().end(), [](const Step &st) { return std::holds_alternative<step::Confirm>(st); });
     ASSERT_NE(confirm, s.steps().end());
     EXPECT_EQ(std::get<step::Confirm>(*confirm).text, QStringLiteral("QRV5260+"));
+    EXPECT_FALSE(frameNamed(rdsSettingsSequence(classicDefaults(), Attended::No), "PS00")->confirmed);
+
+    // AFNum is recomputed before the sequence is built.
+    SettingsRecord r = classicDefaults();
+    r.AFNum = 5;
+    EXPECT_EQ(frameNamed(SendSettingsScript(r, Attended::No), "AF0")->value, QByteArray(1, '\xE5'));
+    EXPECT_EQ(r.AFNum, 1);
 }
 
 TEST(RdsUpload, RadioTextBlockIsAlwaysSixtyFourCharacters)
@@ -248,17 +205,6 @@ TEST(RdsUpload, RadioTextBlockIsAlwaysSixtyFourCharacters)
         const QByteArray v = rtBlockValue(QString(length, QLatin1Char('a')));
         EXPECT_EQ(v, QByteArray(length, 'a') + QByteArray(returns, '\r')) << length;
     }
-}
-
-TEST(RdsUpload, SmallFamilySendsItsOneSequence)
-{
-    SettingsRecord r = classicDefaults();
-    r.MODE = kModeSmall;
-    const auto frames = framesOf(SendSettingsScript(r, Attended::Yes));
-    EXPECT_EQ(frames.size(), 36u);
-    EXPECT_EQ(frames.front().name, QByteArray("FDY"));
-    for (const auto &f : frames)
-        EXPECT_FALSE(f.confirmed);
 }
 
 TEST(RtAndPs, FramesStatusesAndValues)
@@ -273,17 +219,8 @@ TEST(RtAndPs, FramesStatusesAndValues)
     const auto frames = framesOf(s);
     ASSERT_EQ(frames.size(), 1u + 8 + 100 + 100 + 1);
     EXPECT_EQ(frames.back().name, QByteArray("SAVE"));
-    const auto wire = [&](const char *name) {
-        const auto f = frameNamed(s, name);
-        return hex(commandFrame(f->leadIn, f->name, f->value));
-    };
-    EXPECT_EQ(wire("PS07"),
-        hex(QByteArray::fromHex("005053303701"
-                                "4e45575320202020"
-                                "02")));
-    EXPECT_EQ(wire("PD12"),
-        hex(QByteArray::fromHex("00504431320133"
-                                "02")));
+    EXPECT_EQ(frameNamed(s, "PS07")->value, QByteArray("NEWS    "));
+    EXPECT_EQ(frameNamed(s, "PD12")->value, QByteArray("3"));
     EXPECT_EQ(frameNamed(s, "RT")->value, QByteArray("abcde\r\r\r"));
     EXPECT_EQ(frameNamed(s, "MG0")->value, QByteArray(64, 'm'));
     EXPECT_EQ(frameNamed(s, "MG3")->value, QByteArray("short\r"));
@@ -316,19 +253,9 @@ TEST(RtAndPs, FramesStatusesAndValues)
 TEST(RtAndPs, TextsStayInsideTheirFrames)
 {
     MemoryStore store;
-    store.setValue(QStringLiteral("RT"),
-        QString::fromUtf16(u"Hi\x02"
-                           u"FF\x01\x05\x05\x02",
-            9));
-    store.setValue(QStringLiteral("PS3"),
-        QString::fromUtf16(u"A\0B\x01"
-                           u"C\x02"
-                           u"D ",
-            8));
-    store.setValue(QStringLiteral("MG2"),
-        QString::fromUtf16(u"\x02"
-                           u"x",
-            2));
+    store.setValue(QStringLiteral("RT"), QString::fromUtf16(u"Hi\2FF\1\5\5\2", 9));
+    store.setValue(QStringLiteral("PS3"), QString::fromUtf16(u"A\0B\1C\2D ", 8));
+    store.setValue(QStringLiteral("MG2"), QString::fromUtf16(u"\2x", 2));
     SettingsRecord r;
     Settings(r, store).LoadAllSettings();
 

@@ -41,9 +41,7 @@ SettingsRecord sentRecord()
     r.CountryCode = 13;
     r.AreaCoverage = 15;
     r.ProgramReference = 0;
-    r.TA = 1;
-    r.TP = 1;
-    r.MS = 1;
+    r.TA = r.TP = r.MS = 1;
     r.DId = {0, 1, 0, 1};
     return r;
 }
@@ -142,20 +140,4 @@ TEST(ReadBack, AfListsKeepAnUnbrokenRun)
         applyReadBack(received, record);
         EXPECT_EQ(record.AF, row.want) << row.name;
     }
-}
-
-TEST(ReadBack, AbortedReadBackChangesOnlyTheEarlierDelays)
-{
-    const SettingsRecord sent = sentRecord();
-    QByteArray reply = test::readBackLayout(test::readBackOf(sent));
-    reply[reply.indexOf("07PD") + 5] = 'x';
-
-    SettingsRecord record;
-    const ReadBackOutcome outcome = applyReadBack(feedThrough(reply), record);
-
-    SettingsRecord want;
-    for (int i = 0; i < 7; ++i)
-        want.PSDelay[i] = sent.PSDelay[i];
-    EXPECT_TRUE(record == want);
-    EXPECT_EQ(outcome.changed, ReadBackGroups(ReadBackGroup::DynamicPs));
 }

@@ -29,28 +29,18 @@ constexpr int kCom = 6;
 
 enum class Ending { Terminate, Interrupt, HangUp };
 
-struct EndingRow {
-    const char *name;
-    Ending ending;
-};
-
-class SimulatorProgram : public ::testing::TestWithParam<EndingRow> {
+class SimulatorProgram : public ::testing::TestWithParam<std::pair<const char *, Ending>> {
 protected:
     QString storedDevice() const
     {
         QSettings store(home.filePath(QStringLiteral("Kestrel Devices/ZephyrineFM+.conf")), QSettings::IniFormat);
-        store.beginGroup(QStringLiteral("ZephyrineFM+ v1.0"));
-        return store.value(QStringLiteral("COMDevice%1").arg(kCom)).toString();
+        return store.value(QStringLiteral("ZephyrineFM+ v1.0/COMDevice%1").arg(kCom)).toString();
     }
-
     QJsonObject stateFile() const
     {
         QFile f(statePath);
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        return QJsonDocument::fromJson(f.readAll()).object();
+        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).object() : QJsonObject();
     }
-
     QTemporaryDir home;
     QString statePath = home.filePath(QStringLiteral("state.json"));
 };
@@ -59,10 +49,10 @@ protected:
 
 TEST_P(SimulatorProgram, RegistersItsLineKeepsItsStateAndUnregisters)
 {
-    const EndingRow &row = GetParam();
+    const Ending ending = GetParam().second;
     QStringList args{QStringLiteral("--config-home"), home.path(), QStringLiteral("--com"), QString::number(kCom),
         QStringLiteral("--state-file"), statePath};
-    if (row.ending == Ending::HangUp)
+    if (ending == Ending::HangUp)
         args << QStringLiteral("--fault") << QStringLiteral("hangup-after=2");
     QProcess simulator;
     simulator.start(QStringLiteral(ZFM_VIRTUAL_TRANSMITTER), args);
@@ -87,15 +77,15 @@ TEST_P(SimulatorProgram, RegistersItsLineKeepsItsStateAndUnregisters)
     ASSERT_TRUE(runUntil([&] { return done; }));
     ASSERT_TRUE(runUntil([&] { return stateFile()["counters"].toObject()["total"].toInt() == 2; }, 5000));
 
-    if (row.ending == Ending::Terminate) {
+    if (ending == Ending::Terminate) {
         // On request it writes the state again.
         QFile::remove(statePath);
         ::kill(static_cast<pid_t>(simulator.processId()), SIGUSR1);
         ASSERT_TRUE(runUntil([&] { return QFile::exists(statePath); }, 5000));
     }
     link.close();
-    if (row.ending != Ending::HangUp)
-        ::kill(static_cast<pid_t>(simulator.processId()), row.ending == Ending::Terminate ? SIGTERM : SIGINT);
+    if (ending != Ending::HangUp)
+        ::kill(static_cast<pid_t>(simulator.processId()), ending == Ending::Terminate ? SIGTERM : SIGINT);
     ASSERT_TRUE(simulator.waitForFinished(5000));
     EXPECT_EQ(simulator.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(simulator.exitCode(), 0);
@@ -103,7 +93,7 @@ TEST_P(SimulatorProgram, RegistersItsLineKeepsItsStateAndUnregisters)
 
     const QJsonObject state = stateFile();
     EXPECT_EQ(state["device"].toObject()["path"].toString(), path);
-    EXPECT_EQ(state["device"].toObject()["hungUp"].toBool(), row.ending == Ending::HangUp);
+    EXPECT_EQ(state["device"].toObject()["hungUp"].toBool(), ending == Ending::HangUp);
     EXPECT_EQ(state["transmitter"].toObject()["frequencyKHz"].toInt(), 98500);
     EXPECT_EQ(state["rds"].toObject()["ps"].toArray()[7].toString(), QStringLiteral("NEWS    "));
     EXPECT_EQ(state["counters"].toObject()["frames"].toObject()["FF"].toInt(), 1);
@@ -114,6 +104,6 @@ TEST_P(SimulatorProgram, RegistersItsLineKeepsItsStateAndUnregisters)
 }
 
 INSTANTIATE_TEST_SUITE_P(Endings, SimulatorProgram,
-    ::testing::Values(EndingRow{"terminated", Ending::Terminate}, EndingRow{"interrupted", Ending::Interrupt},
-        EndingRow{"lineCut", Ending::HangUp}),
-    [](const auto &info) { return std::string(info.param.name); });
+    ::testing::Values(std::pair{"terminated", Ending::Terminate}, std::pair{"interrupted", Ending::Interrupt},
+        std::pair{"lineCut", Ending::HangUp}),
+    [](const auto &info) { return std::string(info.param.first); });
