@@ -1,12 +1,11 @@
 // The automatic PS/RT update against the virtual transmitter while a
-// playout program rewrites its files in the three usual ways.
+// playout program rewrites its files in the usual ways, empties one for a
+// while and finally deletes it.
 #include "autoupdate/auto_update_engine.h"
+#include "e2e/live_window.h"
 #include "support/wait.h"
-#include "support/window_fixture.h"
 
-#include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 using namespace zfm;
@@ -20,19 +19,12 @@ struct Song {
     QByteArray rtLine;
 };
 
-class PlayoutTest : public WindowTest {
+class PlayoutTest : public LiveWindow {
 public:
     QString psPath() const { return dir.filePath(QStringLiteral("nowplaying.txt")); }
     QString rtPath() const { return dir.filePath(QStringLiteral("radiotext.txt")); }
 
-    // Three ways playout programs replace a file.
-    void byRename(const QString &path, const QByteArray &content)
-    {
-        QSaveFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(content);
-        f.commit();
-    }
+    // The other ways playout programs replace a file.
     void byTruncateAndWrite(const QString &path, const QByteArray &content)
     {
         QFile f(path);
@@ -50,13 +42,22 @@ public:
         f.open(QIODevice::WriteOnly);
         f.write(content);
     }
+    // The title file caught empty for several ticks: never a title, and the
+    // update stays on. (A RadioText file left empty is an empty RadioText.)
+    void byEmptyingFirst(const QString &path, const QByteArray &content)
+    {
+        if (path == psPath()) {
+            QFile(path).resize(0);
+            runFor(3500);
+        }
+        writeWhole(path, content);
+    }
     bool onAir(const Song &s)
     {
         return device->state().rds.ps[0] == s.title.left(8).toLatin1() && device->state().rds.rt == s.rtLine;
     }
 
     QTemporaryDir dir;
-    QStringList ps00Sent, rtSent;
 };
 
 } // namespace
@@ -64,14 +65,15 @@ public:
 TEST_F(PlayoutTest, FollowsTheFilesAndNeverSendsAHalfWrittenTitle)
 {
     auto &dev = useDevice();
+    QStringList ps00Sent, rtSent;
     QObject::connect(&dev, &vt::VirtualTransmitter::logged, [&](const QString &line) {
         if (line.startsWith(QLatin1String("PS00 ")))
             ps00Sent << line.mid(5);
         if (line.startsWith(QLatin1String("RT ")))
             rtSent << line.mid(3);
     });
-    byRename(psPath(), "Intro,Jingle\r\n");
-    byRename(rtPath(), "Welcome to the station\r\n");
+    writeWhole(psPath(), "Intro,Jingle\r\n");
+    writeWhole(rtPath(), "Welcome to the station\r\n");
     store(QStringLiteral("AutoPSPath"), psPath());
     store(QStringLiteral("AutoRTPath"), rtPath());
     store(QStringLiteral("AutoPS"), QStringLiteral("1"));
@@ -82,18 +84,24 @@ TEST_F(PlayoutTest, FollowsTheFilesAndNeverSendsAHalfWrittenTitle)
     const Song songs[] = {
         {"Artist A,Song A\r\n", QStringLiteral("Artist A Song A"), "Now: Artist A - Song A"},
         {"\"Band, The\",Second Song,Album\r\n", QStringLiteral("Band, The Second Song Album"), "Now: The Band"},
+        {"Delta Duo,Quiet\r\n", QStringLiteral("Delta Duo Quiet"), "Now: Delta Duo"},
         {"Gamma Band\r\nFinal Song\r\n", QStringLiteral("Gamma Band Final Song"), "Now: Gamma Band"},
     };
-    using Write = void (PlayoutTest::*)(const QString &, const QByteArray &);
-    const Write ways[] = {&PlayoutTest::byRename, &PlayoutTest::byTruncateAndWrite, &PlayoutTest::byDeleteAndCreate};
-    for (int i = 0; i < 3; ++i) {
+    using Write = void (*)(PlayoutTest *, const QString &, const QByteArray &);
+    const Write ways[] = {
+        [](PlayoutTest *, const QString &p, const QByteArray &c) { writeWhole(p, c); },
+        [](PlayoutTest *t, const QString &p, const QByteArray &c) { t->byTruncateAndWrite(p, c); },
+        [](PlayoutTest *t, const QString &p, const QByteArray &c) { t->byEmptyingFirst(p, c); },
+        [](PlayoutTest *t, const QString &p, const QByteArray &c) { t->byDeleteAndCreate(p, c); },
+    };
+    for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(songs[i].title.toStdString());
-        (this->*ways[i])(psPath(), songs[i].psFile);
-        (this->*ways[i])(rtPath(), songs[i].rtLine + "\r\n");
+        ways[i](this, psPath(), songs[i].psFile);
+        ways[i](this, rtPath(), songs[i].rtLine + "\r\n");
         ASSERT_TRUE(runUntil([&] { return onAir(songs[i]); }, 60000));
     }
-    ASSERT_TRUE(runUntil([&] { return !window->station().runner().isBusy(); }, 30000));
-    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(runUntil([&] { return !station().runner().isBusy(); }, 30000));
+    EXPECT_TRUE(boxes.texts().isEmpty()) << shownBoxes();
 
     // Every PS the transmitter ever got began a whole title.
     QStringList whole{QStringLiteral("\"Intro Ji\"")};

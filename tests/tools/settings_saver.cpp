@@ -43,19 +43,11 @@ std::pair<int, QString> generationOf(const SettingsRecord &r)
     if (r.PS[0] == defaults.PS[0] && r.RT == defaults.RT)
         return {0, {}};
     const int n = r.PS[0].mid(1).toInt();
-    for (int i = 0; i < kPsEntries; ++i) {
-        if (r.PS[i] != psOf(n))
-            return {-1, QStringLiteral("PS%1 is \"%2\" beside PS \"%3\"").arg(i).arg(r.PS[i], r.PS[0])};
-    }
-    if (r.RT != rtOf(n))
-        return {-1, QStringLiteral("RT \"%1\" beside PS \"%2\"").arg(r.RT, r.PS[0])};
-    for (int m = 0; m < kMessages; ++m) {
-        if (r.MG[m] != rtOf(n) + QString::number(m))
-            return {-1, QStringLiteral("MG%1 \"%2\" beside PS \"%3\"").arg(m).arg(r.MG[m], r.PS[0])};
-    }
-    if (r.TXFrequency != frequencyOf(n))
-        return {-1, QStringLiteral("TXFrequency %1 beside PS \"%2\"").arg(r.TXFrequency).arg(r.PS[0])};
-    return {n, {}};
+    SettingsRecord whole = r;
+    fill(whole, n);
+    if (whole == r)
+        return {n, {}};
+    return {-1, QStringLiteral("values of other generations beside PS \"%1\", RT \"%2\"").arg(r.PS[0], r.RT)};
 }
 
 } // namespace
