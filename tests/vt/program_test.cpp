@@ -16,7 +16,7 @@
 using namespace zfm;
 using namespace zfm::test;
 
-TEST(SimulatorProgram, RegistersItsLineKeepsItsStateAndUnregisters)
+TEST(SimulatorProgram, RegistersItsLineAndUnregistersWhenItEnds)
 {
     constexpr int kCom = 6;
     QTemporaryDir home;
