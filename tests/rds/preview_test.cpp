@@ -8,22 +8,15 @@ using namespace zfm;
 
 namespace {
 
-SettingsRecord withEntries()
-{
-    SettingsRecord r;
-    for (int i = 0; i < kPsEntries; ++i)
-        r.PS[i] = QStringLiteral("PS%1").arg(i).leftJustified(8);
-    r.PSDelay.fill(0);
-    return r;
-}
-
-QStringList psTicks(Preview &p, const SettingsRecord &r, int n)
+// The texts shown on `n` ticks (a PS without its padding), each checked for its interval and length.
+QStringList ticks(Preview &p, const SettingsRecord &r, bool radioText, int n)
 {
     QStringList shown;
     for (int i = 0; i < n; ++i) {
-        const PreviewFrame f = p.tick(r, false);
-        EXPECT_EQ(f.intervalMs, 1000);
-        shown << f.text.trimmed();
+        const PreviewFrame f = p.tick(r, radioText);
+        EXPECT_EQ(f.intervalMs, radioText ? 200 : 1000);
+        EXPECT_EQ(f.text.size(), 8);
+        shown << (radioText ? f.text : f.text.trimmed());
     }
     return shown;
 }
@@ -32,22 +25,21 @@ QStringList psTicks(Preview &p, const SettingsRecord &r, int n)
 
 TEST(Preview, PsRotationShowsEntriesWithADelay)
 {
-    struct Row {
-        std::vector<int> withDelay;
-        QStringList shown;
-    };
-    const Row rows[] = {
+    const std::pair<std::vector<int>, QStringList> rows[] = {
         {{0, 1, 2}, {"PS0", "PS1", "PS2", "PS0", "PS1", "PS2", "PS0"}},
         {{}, {"PS0", "PS0", "PS0"}}, // "Set all to:" 0 takes every entry out: entry 0 stays
         {{5, 98}, {"PS5", "PS98", "PS0", "PS5", "PS98"}},
         {{99}, {"PS0", "PS0"}}, // entry 99 is never reached by the rotation
     };
-    for (const Row &row : rows) {
-        SettingsRecord r = withEntries();
-        for (int i : row.withDelay)
+    for (const auto &[withDelay, want] : rows) {
+        SettingsRecord r;
+        for (int i = 0; i < kPsEntries; ++i)
+            r.PS[i] = QStringLiteral("PS%1").arg(i).leftJustified(8);
+        r.PSDelay.fill(0);
+        for (int i : withDelay)
             r.PSDelay[i] = 4;
         Preview p;
-        EXPECT_EQ(psTicks(p, r, static_cast<int>(row.shown.size())), row.shown);
+        EXPECT_EQ(ticks(p, r, false, static_cast<int>(want.size())), want);
     }
 }
 
@@ -56,13 +48,7 @@ TEST(Preview, RadioTextScrollsAndStartsOverBeforeItsEnd)
     SettingsRecord r;
     r.RT = QStringLiteral("ABCDEFGHIJ");
     Preview p;
-    QStringList shown;
-    for (int i = 0; i < 11; ++i) {
-        const PreviewFrame f = p.tick(r, true);
-        EXPECT_EQ(f.intervalMs, 200);
-        EXPECT_EQ(f.text.size(), 8);
-        shown << f.text;
-    }
+    const QStringList shown = ticks(p, r, true, 10);
     EXPECT_EQ(shown[0], QStringLiteral("ABCDEFGH"));
     EXPECT_EQ(shown[1], QStringLiteral("BCDEFGHI"));
     EXPECT_EQ(shown[8], QStringLiteral("IJ      "));
@@ -90,7 +76,8 @@ TEST(DynamicPs, SetAllDelaysUsesTheCommonDelay)
     SettingsRecord r;
     r.SETTOSAMEDELAY = 7;
     SetAllDelays(r);
-    for (int i = 0; i < kPsEntries; ++i)
-        EXPECT_EQ(r.PSDelay[i], 7) << i;
-    EXPECT_EQ(r.PSDelay[100], 0); // kept only, not an entry
+    std::array<int16_t, kPsEntries + 1> want;
+    want.fill(7);
+    want[kPsEntries] = 0; // "PSDelay100" is kept only, not an entry
+    EXPECT_EQ(r.PSDelay, want);
 }

@@ -54,9 +54,6 @@ TEST(ReadBack, RoundTripRestoresTheRecord)
     SettingsRecord record; // the defaults
     const ReadBackOutcome outcome = applyReadBack(feedThrough(test::readBackLayout(test::readBackOf(sent))), record);
 
-    EXPECT_EQ(record.PS[42], sent.PS[42]);
-    EXPECT_EQ(record.RT, sent.RT);
-    EXPECT_EQ(record.AF, sent.AF);
     EXPECT_TRUE(record == sent) << "some field differs from what the encoder was sent";
     EXPECT_TRUE(outcome.rejected.empty());
     const ReadBackGroups all = ReadBackGroup::DynamicPs | ReadBackGroup::AlternativeFrequencies

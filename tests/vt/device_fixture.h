@@ -44,11 +44,6 @@ class DeviceOnLink : public ::testing::Test {
 protected:
     static constexpr int kCom = 7;
 
-    DeviceOnLink()
-    {
-        QObject::connect(&link, &SerialLink::received, [this](char c) { received += c; });
-    }
-
     // Starts the device and opens the program's line at the device's speed
     // (or at `programLine` when given).
     void start(vt::Options options, const QString &programLine = {})
@@ -90,6 +85,8 @@ protected:
     LinkRunner runner{link, clock};
     std::unique_ptr<vt::VirtualTransmitter> device;
     QByteArray received; // what the program received, in order
+    QMetaObject::Connection receiving
+        = QObject::connect(&link, &SerialLink::received, [this](char c) { received += c; });
 };
 
 } // namespace zfm::test
