@@ -36,8 +36,7 @@ TEST(TransmitterTables, EveryListMatchesTheParameterTable)
         int count, defaultPos;
         const char *first, *last, *classic, *small;
     };
-    const Row rows[] = {
-        {"Pilot", 10, 4, "Pilot Off", "8,00KHz", "FDP", "FDP"},
+    const Row rows[] = {{"Pilot", 10, 4, "Pilot Off", "8,00KHz", "FDP", "FDP"},
         {"RDSPilot", 11, 6, "Pilot Off", "7,00KHz", nullptr, "FDX"},
         {"MPXdev", 17, 10, "0,0KHz", "90,0KHz", nullptr, "FDY"},
         {"Preemphasis", 3, 1, "75uS/USA", "None/OFF", "FDR", "FDR"},
@@ -45,16 +44,11 @@ TEST(TransmitterTables, EveryListMatchesTheParameterTable)
         {"AudioInput", 2, 0, "Internal[D]", "External", "FDE", "FDE"},
         {"InputMute", 4, 0, "L=ON, R=ON [D]", "L=OFF, R=OFF", "FDGR", "FDM"},
         {"InputGain", 2, 0, "4dBV(3,47Vpp)[D]", "-10dBV(0,89Vpp", "FDGL", "FDG"},
-        {"Attack", 8, 0, "1.7ms(Default)", "212ms", "FDA", "FDA"},
-        {"Decay", 11, 5, "1.7ms", "1700ms", "FDD", "FDD"},
-        {"Integration", 7, 3, "1.7ms", "106ms", "FDI", "FDI"},
-        {"Compression", 13, 8, "1:1.00", "1:4.00", "FDC", "FDC"},
-        {"Threshold", 21, 10, "0.0dB", "-30.00dB", "FDH", "FDH"},
-        {"TEMPAlarm", 8, 5, "40degC", "90degC", "FAT", "FAT"},
-        {"SWRAlarm", 10, 6, ">1W/>10W", ">9.9W/>99W", "FAS", "FAS"},
-        {"UampAlarm", 24, 18, "24V", "55V", "FAU", "FAU"},
-        {"IampAlarm", 29, 28, ">2.0A", ">30.0A-Default", "FAC", "FAC"},
-    };
+        {"Attack", 8, 0, "1.7ms(Default)", "212ms", "FDA", "FDA"}, {"Decay", 11, 5, "1.7ms", "1700ms", "FDD", "FDD"},
+        {"Integration", 7, 3, "1.7ms", "106ms", "FDI", "FDI"}, {"Compression", 13, 8, "1:1.00", "1:4.00", "FDC", "FDC"},
+        {"Threshold", 21, 10, "0.0dB", "-30.00dB", "FDH", "FDH"}, {"TEMPAlarm", 8, 5, "40degC", "90degC", "FAT", "FAT"},
+        {"SWRAlarm", 10, 6, ">1W/>10W", ">9.9W/>99W", "FAS", "FAS"}, {"UampAlarm", 24, 18, "24V", "55V", "FAU", "FAU"},
+        {"IampAlarm", 29, 28, ">2.0A", ">30.0A-Default", "FAC", "FAC"}};
     const SettingsRecord defaults = loadedDefaults();
     ASSERT_EQ(transmitterLists().size(), std::size(rows));
     for (const Row &row : rows) {
@@ -111,27 +105,17 @@ TEST(TransmitterUpload, ClassicSequenceMatchesItsTable)
         const char *status;
         double step;
     };
-    const Row rows[] = {
-        {1, "FDP", "Setting 19kHz... 3%", 1},
-        {1, "FDR", "Setting preemphasis... 5%", 2},
-        {2, "FS", "Setting stereo mode... 10%", 3},
-        {2, "FO", "Setting output power... 20%", 4},
-        {2, "FF", "Setting transmitter frequency... 30%", 5},
-        {2, "FDE", "Setting DSP settings (AudioInput)... 40%", 6},
-        {2, "FDB", "Setting DSP settings (ComLim)... 50%", 7},
-        {2, "FDA", "Setting DSP settings (Attack)... 55%", 8},
-        {2, "FDD", "Setting DSP settings (Decay)... 60%", 9},
-        {2, "FDH", "Setting DSP settings (Threshold)... 65%", 10},
+    const Row rows[] = {{1, "FDP", "Setting 19kHz... 3%", 1}, {1, "FDR", "Setting preemphasis... 5%", 2},
+        {2, "FS", "Setting stereo mode... 10%", 3}, {2, "FO", "Setting output power... 20%", 4},
+        {2, "FF", "Setting transmitter frequency... 30%", 5}, {2, "FDE", "Setting DSP settings (AudioInput)... 40%", 6},
+        {2, "FDB", "Setting DSP settings (ComLim)... 50%", 7}, {2, "FDA", "Setting DSP settings (Attack)... 55%", 8},
+        {2, "FDD", "Setting DSP settings (Decay)... 60%", 9}, {2, "FDH", "Setting DSP settings (Threshold)... 65%", 10},
         {2, "FDC", "Setting DSP settings (Compression)... 70%", 11},
         {2, "FDI", "Setting DSP settings (Integration)... 75%", 12},
         {2, "FDGL", "Setting DSP settings (InputGain)... 80%", 13},
-        {2, "FDGR", "Setting DSP settings (InputMute)... 85%", 14},
-        {2, "FAT", "Setting TEMP alarm... 90%", 15},
-        {2, "FAS", "Setting SWR alarm... 92%", 16},
-        {2, "FAU", "Setting Uamp alarm... 94%", 17},
-        {2, "FAC", "Setting Iamp alarm... 96%", 18},
-        {1, "FW", "Sending store settings command... 100%", 19},
-    };
+        {2, "FDGR", "Setting DSP settings (InputMute)... 85%", 14}, {2, "FAT", "Setting TEMP alarm... 90%", 15},
+        {2, "FAS", "Setting SWR alarm... 92%", 16}, {2, "FAU", "Setting Uamp alarm... 94%", 17},
+        {2, "FAC", "Setting Iamp alarm... 96%", 18}, {1, "FW", "Sending store settings command... 100%", 19}};
     SettingsRecord r = loadedDefaults();
     r.ComLim = 3;
     const WireScript s = SendDataToTransmitter(r);
@@ -168,44 +152,28 @@ TEST(TransmitterUpload, SmallSequenceMatchesItsTable)
     };
     // "GCT", "GRT" and "GEON" set their status after their frame; it shows up
     // before the next frame here.
-    const Row rows[] = {
-        {2, "FDY", 60, "Setting MPX dev... 0%", 1},
-        {2, "FDX", 60, "Setting RDS pilot level... 0%", 1},
+    const Row rows[] = {{2, "FDY", 60, "Setting MPX dev... 0%", 1}, {2, "FDX", 60, "Setting RDS pilot level... 0%", 1},
         {2, "FDK", 60, "Setting DSP settings (ComLim)... 1%", 1},
-        {2, "FDE", 60, "Setting DSP settings (AudioInput)... 1%", 1},
-        {1, "FDP", 50, "Setting 19kHz... 2%", 1},
-        {1, "FDR", 50, "Setting preemphasis... 5%", 2},
-        {2, "FS", 50, "Setting stereo mode... 8%", 3},
-        {2, "FO", 50, "Setting output power... 10%", 4},
-        {2, "FF", 50, "Setting transmitter frequency... 15%", 5},
-        {1, "PTY", 50, nullptr, 0},
-        {1, "PS", 50, "Sending PS to RDS encoder... 25%", 6},
-        {1, "RT", 50, "Sending RT to RDS encoder... 30%", 6},
-        {1, "TP", 150, "Sending TP to RDS encoder... 35%", 7},
-        {1, "TA", 60, "Sending TA to RDS encoder... 40%", 7},
-        {1, "MS", 70, "Sending MS to RDS encoder... 45%", 8},
-        {1, "ECC", 60, "Sending ECC to RDS encoder... 50%", 8},
-        {1, "AF1", 60, "Sending AF1 to RDS encoder... 55%", 9},
+        {2, "FDE", 60, "Setting DSP settings (AudioInput)... 1%", 1}, {1, "FDP", 50, "Setting 19kHz... 2%", 1},
+        {1, "FDR", 50, "Setting preemphasis... 5%", 2}, {2, "FS", 50, "Setting stereo mode... 8%", 3},
+        {2, "FO", 50, "Setting output power... 10%", 4}, {2, "FF", 50, "Setting transmitter frequency... 15%", 5},
+        {1, "PTY", 50, nullptr, 0}, {1, "PS", 50, "Sending PS to RDS encoder... 25%", 6},
+        {1, "RT", 50, "Sending RT to RDS encoder... 30%", 6}, {1, "TP", 150, "Sending TP to RDS encoder... 35%", 7},
+        {1, "TA", 60, "Sending TA to RDS encoder... 40%", 7}, {1, "MS", 70, "Sending MS to RDS encoder... 45%", 8},
+        {1, "ECC", 60, "Sending ECC to RDS encoder... 50%", 8}, {1, "AF1", 60, "Sending AF1 to RDS encoder... 55%", 9},
         {1, "D0D3", 60, "Sending D0-D3 to RDS encoder... 60%", 9},
-        {1, "CCAC", 60, "Sending CCAC to RDS encoder... 65%", 10},
-        {1, "PREF", 60, nullptr, 0},
-        {1, "PWR", 60, "Sending PWR to RDS encoder... 75%", 12},
-        {1, "GCT", 110, nullptr, 0},
-        {1, "GRT", 120, nullptr, 0},
-        {1, "GEON", 110, nullptr, 0},
+        {1, "CCAC", 60, "Sending CCAC to RDS encoder... 65%", 10}, {1, "PREF", 60, nullptr, 0},
+        {1, "PWR", 60, "Sending PWR to RDS encoder... 75%", 12}, {1, "GCT", 110, nullptr, 0},
+        {1, "GRT", 120, nullptr, 0}, {1, "GEON", 110, nullptr, 0},
         {2, "FDA", 50, "Setting DSP settings (Attack)... 90%", 15},
         {2, "FDD", 50, "Setting DSP settings (Decay)... 92%", 16},
         {2, "FDH", 50, "Setting DSP settings (Threshold)... 92%", 16},
         {2, "FDC", 50, "Setting DSP settings (Compression)... 94%", 17},
         {2, "FDI", 50, "Setting DSP settings (Integration)... 94%", 17},
         {2, "FDG", 50, "Setting DSP settings (InputGain)... 96%", 18},
-        {2, "FDM", 50, "Setting DSP settings (InputMute)... 96%", 18},
-        {2, "FAT", 50, "Setting TEMP alarm... 98%", 19},
-        {2, "FAS", 50, "Setting SWR alarm... 98%", 19},
-        {2, "FAU", 50, "Setting Uamp alarm... 99%", 20},
-        {2, "FAC", 50, "Setting Iamp alarm... 99%", 20},
-        {1, "FW", 60, "Sending store settings command... 100%", 21},
-    };
+        {2, "FDM", 50, "Setting DSP settings (InputMute)... 96%", 18}, {2, "FAT", 50, "Setting TEMP alarm... 98%", 19},
+        {2, "FAS", 50, "Setting SWR alarm... 98%", 19}, {2, "FAU", 50, "Setting Uamp alarm... 99%", 20},
+        {2, "FAC", 50, "Setting Iamp alarm... 99%", 20}, {1, "FW", 60, "Sending store settings command... 100%", 21}};
     const WireScript s = SendDataToTransmitterVesk(loadedDefaults());
     EXPECT_TRUE(s.bytes().startsWith(QByteArray::fromHex("0000464459010e02"))) << hex(s.bytes().left(8)).constData();
     const auto frames = framesOf(s);
