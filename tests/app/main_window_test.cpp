@@ -1,6 +1,5 @@
-// The main window through its real widgets: start-up, enabling,
-// the transmitter and RDS pages, bad stored values, the file choosers, the
-// about box, the tray.
+// The main window through its real widgets: start-up, enabling, the
+// transmitter and RDS pages, bad stored values, the file choosers.
 #include "rds/rds_model.h"
 #include "support/wait.h"
 #include "support/window_fixture.h"
@@ -8,13 +7,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
-#include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -134,7 +131,7 @@ TEST_F(MainWindowTest, TransmitterControlsShowAndStoreTheirValues)
     }
 }
 
-TEST_F(MainWindowTest, RdsPageShowsThePiCodeAndStoresItsChoices)
+TEST_F(MainWindowTest, RdsPageShowsThePiCodeAndStoresItsChoicesAndTexts)
 {
     start();
     auto choose = [&](const char *name, int index) {
@@ -166,11 +163,8 @@ TEST_F(MainWindowTest, RdsPageShowsThePiCodeAndStoresItsChoices)
     EXPECT_EQ(stored(QStringLiteral("DId1")), QStringLiteral("0"));
     EXPECT_EQ(stored(QStringLiteral("TP")), QStringLiteral("1"));
     EXPECT_EQ(DIValue(window->station().record()), 13);
-}
 
-TEST_F(MainWindowTest, StaticPsAndRadioTextFollowTheirTextRules)
-{
-    start();
+    // The static PS is padded to 8 at once, the RadioText to 64 when editing ends.
     auto *ps = find<QLineEdit>("txtPS0");
     ps->setText(QStringLiteral("AB"));
     emit ps->editingFinished();
@@ -224,34 +218,4 @@ TEST_F(MainWindowTest, EachFileChooserFillsItsOwnFieldOnly)
         EXPECT_EQ(find<QLineEdit>(box)->text(), news);
         EXPECT_EQ(stored(QLatin1String(other)), otherBefore) << button;
     }
-}
-
-TEST_F(MainWindowTest, AboutBoxClosesByItself)
-{
-    start();
-    QElapsedTimer shown;
-    shown.start();
-    window->showAbout();
-    QWidget *box = window->findChild<QWidget *>(QStringLiteral("FrmAbout"));
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->windowTitle(), QStringLiteral("About ZephyrineFM+"));
-    window->showAbout(); // the same box again
-    EXPECT_EQ(window->findChildren<QWidget *>(QStringLiteral("FrmAbout")).size(), 1);
-    EXPECT_TRUE(runUntil([&] { return !window->findChild<QWidget *>(QStringLiteral("FrmAbout")); }, 5000));
-    // Forty 30 ms steps, then it closes; timers never fire early.
-    EXPECT_GE(shown.elapsed(), 40 * 30);
-}
-
-TEST_F(MainWindowTest, MoveToTrayAndBack)
-{
-    start();
-    click("cmdMoveToTray");
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        EXPECT_TRUE(window->isMinimized());
-        EXPECT_TRUE(window->statusText().contains(QLatin1String("no tray")));
-        return;
-    }
-    EXPECT_FALSE(window->isVisible());
-    window->restoreFromTray();
-    EXPECT_TRUE(window->isVisible());
 }

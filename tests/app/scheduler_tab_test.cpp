@@ -34,7 +34,11 @@ TEST_F(SchedulerTab, AddedSchemesAreListedUntickedAndStoredUpToTheLimit)
     EXPECT_EQ(enabling(), QStringLiteral("1100"));
     listButton("cmdAdd")->click();
     ASSERT_TRUE(editor());
+    EXPECT_EQ(editor()->windowTitle(), QStringLiteral("Add scheme"));
     EXPECT_TRUE(editor()->isModal());
+    EXPECT_EQ(editorControl<QPushButton>("cmdAdd")->text(), QStringLiteral("ADD"));
+    EXPECT_EQ(editorControl<QLabel>("lblFrequency")->text(), QStringLiteral("100.000MHz"));
+    EXPECT_EQ(editorControl<QSlider>("Slider1")->value(), 50);
     EXPECT_EQ(editorControl<QTimeEdit>("DTTimeStart")->time(), QTime(14, 0)); // the clock's
     EXPECT_FALSE(editorControl<QCheckBox>("chkDay0")->isVisible());
 
@@ -72,6 +76,7 @@ TEST_F(SchedulerTab, AddedSchemesAreListedUntickedAndStoredUpToTheLimit)
     EXPECT_EQ(shownTicks(), std::vector<bool>(20, false));
     expectSlots(expected, {});
 
+    EXPECT_EQ(editorControl<QPushButton>("cmdOK")->text(), QStringLiteral("Close"));
     press("cmdOK");
     EXPECT_FALSE(editor());
     EXPECT_EQ(shownLines(), expected);
@@ -85,6 +90,8 @@ TEST_F(SchedulerTab, EditingKeepsTheTickAndThePosition)
     listButton("cmdEdit")->click();
     ASSERT_TRUE(editor());
     EXPECT_EQ(editor()->windowTitle(), QStringLiteral("Modify scheme"));
+    EXPECT_EQ(editorControl<QPushButton>("cmdAdd")->text(), QStringLiteral("MODIFY"));
+    EXPECT_EQ(editorControl<QPushButton>("cmdOK")->text(), QStringLiteral("Cancel"));
     // Filled from "18:05  107.900MHz 100%  MO WE FR".
     EXPECT_EQ(editorControl<QLabel>("lblFrequency")->text(), QStringLiteral("107.900MHz"));
     EXPECT_EQ(editorControl<QSlider>("Slider1")->value(), 100);

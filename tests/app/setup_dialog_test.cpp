@@ -42,11 +42,13 @@ protected:
         store(QStringLiteral("MODE"), QString::number(mode));
         store(QStringLiteral("COMSpeed"), mode == kModeSmall ? QStringLiteral("5") : QStringLiteral("2"));
     }
-    // File > Setup, as the operator opens it; waits until the window is up.
+    // File > Setup, as the operator opens it; waits until the window is up and
+    // an earlier one is gone, so that controls are found by name in the window.
     SetupDialog &openSetup()
     {
         window->findChild<QAction *>(QStringLiteral("mnuSetup"))->trigger();
-        EXPECT_TRUE(runUntil([this] { return visibleDialog() != nullptr; }));
+        EXPECT_TRUE(runUntil(
+            [this] { return visibleDialog() != nullptr && window->findChildren<SetupDialog *>().size() == 1; }));
         dialog = visibleDialog();
         statuses.clear();
         QObject::connect(dialog, &SetupDialog::statusChanged, [this](const QString &text) { statuses << text; });
@@ -239,7 +241,8 @@ TEST_F(SetupDialogTest, WhileOpenTheWindowHasTheLineAndGivesItBackAtTheFamilysSp
     openSetup();
     click("cmdHelp");
     ASSERT_EQ(boxes.texts().size(), 1);
-    EXPECT_TRUE(boxes.texts().first().startsWith(QStringLiteral("COM port: Select correct COM port here.\n\n")));
+    EXPECT_EQ(boxes.texts().first().split(QStringLiteral("\n\n")).size(), 4);
+    EXPECT_TRUE(boxes.texts().first().startsWith(QStringLiteral("COM port: Select correct COM port here.")));
     dialog->close();
     EXPECT_FALSE(setupOpen());
 }

@@ -71,9 +71,8 @@ TEST(TransmitterTables, EveryListMatchesTheParameterTable)
 
 TEST(Frequency, TextsAndWireForms)
 {
-    EXPECT_EQ(frequencyText(87500), QStringLiteral("87.500MHz"));
-    EXPECT_EQ(frequencyText(100050), QStringLiteral("100.050MHz"));
-    EXPECT_EQ(frequencyText(98500), QStringLiteral("98.500MHz"));
+    for (const auto &[kHz, text] : {std::pair{87500, "87.500MHz"}, {100050, "100.050MHz"}, {98500, "98.500MHz"}})
+        EXPECT_EQ(frequencyText(kHz), QLatin1String(text));
     // The step buttons stop at either end of the band, never past it.
     const std::array<std::array<int32_t, 3>, 4> steps{
         {{87600, -1000, 87500}, {87550, -50, 87500}, {107950, 1000, 108000}, {100000, 50, 100050}}};
@@ -236,12 +235,9 @@ TEST(TransmitterUpload, SmallFamilyValues)
 
     // The RadioText: leading blanks gone, three carriage returns, cut to 64.
     const QString cr3(3, QChar(0x0D));
-    const std::pair<QString, QString> rts[] = {
-        {QString(70, QLatin1Char('x')), QString(64, QLatin1Char('x'))},
-        {QString(62, QLatin1Char('x')), QString(62, QLatin1Char('x')) + QString(2, QChar(0x0D))},
-        {QString(), cr3},
-        {QStringLiteral("  abc"), QStringLiteral("abc") + cr3},
-    };
+    const std::pair<QString, QString> rts[] = {{QString(70, QLatin1Char('x')), QString(64, QLatin1Char('x'))},
+        {QString(62, QLatin1Char('x')), QString(62, QLatin1Char('x')) + QString(2, QChar(0x0D))}, {QString(), cr3},
+        {QStringLiteral("  abc"), QStringLiteral("abc") + cr3}};
     for (const auto &[rt, sent] : rts) {
         r.RT = rt;
         EXPECT_EQ(value(r, "RT"), commandFrame(1, "RT", sent.toLatin1())) << rt.toStdString();
