@@ -25,6 +25,36 @@ SettingsRecord loadedDefaults()
     return r;
 }
 
+// One frame of an upload: lead-in, name, pause after the terminator, and the
+// status it sets while it is written (none: nullptr).
+struct Frame {
+    int leadIn;
+    const char *name;
+    int pauseAfter;
+    const char *status;
+    double step;
+};
+
+template <size_t N>
+void expectFrames(const std::vector<test::FrameView> &frames, const Frame (&rows)[N])
+{
+    ASSERT_EQ(frames.size(), N);
+    for (size_t i = 0; i < N; ++i) {
+        const auto &f = frames[i];
+        const Frame &row = rows[i];
+        EXPECT_EQ(f.leadIn, row.leadIn) << row.name;
+        EXPECT_EQ(f.name, QByteArray(row.name));
+        EXPECT_EQ(f.pauseBeforeTerminatorMs, 10) << row.name;
+        EXPECT_EQ(f.pauseAfterMs, row.pauseAfter) << row.name;
+        if (row.status) {
+            ASSERT_EQ(f.inside.size(), 1u) << row.name;
+            EXPECT_EQ(f.inside[0], (step::Status{QLatin1String(row.status), row.step})) << row.name;
+        } else {
+            EXPECT_TRUE(f.inside.empty()) << row.name;
+        }
+    }
+}
+
 } // namespace
 
 // Label counts, defaults, ends of each list and the family commands, from the
@@ -96,40 +126,29 @@ TEST(Frequency, TextsAndWireForms)
     EXPECT_FALSE(ConvertTXFreq(QString()).has_value());
 }
 
+// 50 ms after each terminator; after "FW" the end steps' 10 ms too.
 TEST(TransmitterUpload, ClassicSequenceMatchesItsTable)
 {
-    struct Row {
-        int leadIn;
-        const char *name, *status;
-        double step;
-    };
-    const Row rows[] = {{1, "FDP", "Setting 19kHz... 3%", 1}, {1, "FDR", "Setting preemphasis... 5%", 2},
-        {2, "FS", "Setting stereo mode... 10%", 3}, {2, "FO", "Setting output power... 20%", 4},
-        {2, "FF", "Setting transmitter frequency... 30%", 5}, {2, "FDE", "Setting DSP settings (AudioInput)... 40%", 6},
-        {2, "FDB", "Setting DSP settings (ComLim)... 50%", 7}, {2, "FDA", "Setting DSP settings (Attack)... 55%", 8},
-        {2, "FDD", "Setting DSP settings (Decay)... 60%", 9}, {2, "FDH", "Setting DSP settings (Threshold)... 65%", 10},
-        {2, "FDC", "Setting DSP settings (Compression)... 70%", 11},
-        {2, "FDI", "Setting DSP settings (Integration)... 75%", 12},
-        {2, "FDGL", "Setting DSP settings (InputGain)... 80%", 13},
-        {2, "FDGR", "Setting DSP settings (InputMute)... 85%", 14}, {2, "FAT", "Setting TEMP alarm... 90%", 15},
-        {2, "FAS", "Setting SWR alarm... 92%", 16}, {2, "FAU", "Setting Uamp alarm... 94%", 17},
-        {2, "FAC", "Setting Iamp alarm... 96%", 18}, {1, "FW", "Sending store settings command... 100%", 19}};
+    const Frame rows[] = {{1, "FDP", 50, "Setting 19kHz... 3%", 1}, {1, "FDR", 50, "Setting preemphasis... 5%", 2},
+        {2, "FS", 50, "Setting stereo mode... 10%", 3}, {2, "FO", 50, "Setting output power... 20%", 4},
+        {2, "FF", 50, "Setting transmitter frequency... 30%", 5},
+        {2, "FDE", 50, "Setting DSP settings (AudioInput)... 40%", 6},
+        {2, "FDB", 50, "Setting DSP settings (ComLim)... 50%", 7},
+        {2, "FDA", 50, "Setting DSP settings (Attack)... 55%", 8},
+        {2, "FDD", 50, "Setting DSP settings (Decay)... 60%", 9},
+        {2, "FDH", 50, "Setting DSP settings (Threshold)... 65%", 10},
+        {2, "FDC", 50, "Setting DSP settings (Compression)... 70%", 11},
+        {2, "FDI", 50, "Setting DSP settings (Integration)... 75%", 12},
+        {2, "FDGL", 50, "Setting DSP settings (InputGain)... 80%", 13},
+        {2, "FDGR", 50, "Setting DSP settings (InputMute)... 85%", 14}, {2, "FAT", 50, "Setting TEMP alarm... 90%", 15},
+        {2, "FAS", 50, "Setting SWR alarm... 92%", 16}, {2, "FAU", 50, "Setting Uamp alarm... 94%", 17},
+        {2, "FAC", 50, "Setting Iamp alarm... 96%", 18}, {1, "FW", 60, "Sending store settings command... 100%", 19}};
     SettingsRecord r = loadedDefaults();
     r.ComLim = 3;
     const WireScript s = SendDataToTransmitter(r);
     EXPECT_TRUE(s.bytes().startsWith(QByteArray::fromHex("00464450013402"))) << hex(s.bytes().left(7)).constData();
     const auto frames = framesOf(s);
-    ASSERT_EQ(frames.size(), std::size(rows));
-    for (size_t i = 0; i < frames.size(); ++i) {
-        const auto &f = frames[i];
-        EXPECT_EQ(f.leadIn, rows[i].leadIn) << rows[i].name;
-        EXPECT_EQ(f.name, QByteArray(rows[i].name));
-        ASSERT_EQ(f.inside.size(), 1u) << rows[i].name;
-        EXPECT_EQ(f.inside[0], (step::Status{QLatin1String(rows[i].status), rows[i].step})) << rows[i].name;
-        EXPECT_EQ(f.pauseBeforeTerminatorMs, 10) << rows[i].name;
-        // 50 ms after each terminator; after "FW" the end steps' 10 ms too.
-        EXPECT_EQ(f.pauseAfterMs, i + 1 == frames.size() ? 60 : 50) << rows[i].name;
-    }
+    expectFrames(frames, rows);
     EXPECT_EQ(frames[0].value, QByteArray("4")); // pilot as decimal text
     EXPECT_EQ(frames[6].value, QByteArray(1, '\x07')); // ComLim 3 as a byte
     EXPECT_EQ(frames.back().value, QByteArray("0"));
@@ -141,17 +160,10 @@ TEST(TransmitterUpload, ClassicSequenceMatchesItsTable)
 
 TEST(TransmitterUpload, SmallSequenceMatchesItsTable)
 {
-    struct Row {
-        int leadIn;
-        const char *name;
-        int pauseAfter;
-        const char *status;
-        double step;
-    };
     // "GCT", "GRT" and "GEON" set their status after their frame; it shows up
     // before the next frame here.
-    const Row rows[] = {{2, "FDY", 60, "Setting MPX dev... 0%", 1}, {2, "FDX", 60, "Setting RDS pilot level... 0%", 1},
-        {2, "FDK", 60, "Setting DSP settings (ComLim)... 1%", 1},
+    const Frame rows[] = {{2, "FDY", 60, "Setting MPX dev... 0%", 1},
+        {2, "FDX", 60, "Setting RDS pilot level... 0%", 1}, {2, "FDK", 60, "Setting DSP settings (ComLim)... 1%", 1},
         {2, "FDE", 60, "Setting DSP settings (AudioInput)... 1%", 1}, {1, "FDP", 50, "Setting 19kHz... 2%", 1},
         {1, "FDR", 50, "Setting preemphasis... 5%", 2}, {2, "FS", 50, "Setting stereo mode... 8%", 3},
         {2, "FO", 50, "Setting output power... 10%", 4}, {2, "FF", 50, "Setting transmitter frequency... 15%", 5},
@@ -175,20 +187,7 @@ TEST(TransmitterUpload, SmallSequenceMatchesItsTable)
     const WireScript s = SendDataToTransmitterVesk(loadedDefaults());
     EXPECT_TRUE(s.bytes().startsWith(QByteArray::fromHex("0000464459010e02"))) << hex(s.bytes().left(8)).constData();
     const auto frames = framesOf(s);
-    ASSERT_EQ(frames.size(), std::size(rows));
-    for (size_t i = 0; i < frames.size(); ++i) {
-        const auto &f = frames[i];
-        const Row &row = rows[i];
-        EXPECT_EQ(f.leadIn, row.leadIn) << row.name;
-        EXPECT_EQ(f.name, QByteArray(row.name));
-        EXPECT_EQ(f.pauseAfterMs, row.pauseAfter) << row.name;
-        if (row.status) {
-            ASSERT_EQ(f.inside.size(), 1u) << row.name;
-            EXPECT_EQ(f.inside[0], (step::Status{QLatin1String(row.status), row.step})) << row.name;
-        } else {
-            EXPECT_TRUE(f.inside.empty()) << row.name;
-        }
-    }
+    expectFrames(frames, rows);
     // Statuses set outside frames, in their places.
     auto before = [&](const char *name) {
         for (const auto &f : frames)
