@@ -37,11 +37,6 @@ protected:
                 it != present.end() ? it->second : QStringLiteral("/dev/zfm-absent-%1").arg(n));
         }
     }
-    void useFamily(int16_t mode)
-    {
-        store(QStringLiteral("MODE"), QString::number(mode));
-        store(QStringLiteral("COMSpeed"), mode == kModeSmall ? QStringLiteral("5") : QStringLiteral("2"));
-    }
     // File > Setup, as the operator opens it; waits until the window is up and
     // an earlier one is gone, so that controls are found by name in the window.
     SetupDialog &openSetup()
@@ -94,7 +89,8 @@ TEST_P(PortTest, ReportsWhatThePortsDid)
 {
     const PortRow &row = GetParam();
     const bool search = row.button == std::string_view("cmdAutoscan");
-    useFamily(row.mode);
+    store(QStringLiteral("MODE"), QString::number(row.mode));
+    store(QStringLiteral("COMSpeed"), QLatin1String(row.mode == kModeSmall ? "5" : "2"));
     QTemporaryDir folder;
     QSerialPort holder;
     QString path = QStringLiteral("/dev/zfm-absent-3");
