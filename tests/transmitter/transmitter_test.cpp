@@ -25,6 +25,36 @@ SettingsRecord loadedDefaults()
     return r;
 }
 
+// One frame of an upload: lead-in, name, pause after the terminator, and the
+// status it sets while it is written (none: nullptr).
+struct Frame {
+    int leadIn;
+    const char *name;
+    int pauseAfter;
+    const char *status;
+    double step;
+};
+
+template <size_t N>
+void expectFrames(const std::vector<test::FrameView> &frames, const Frame (&rows)[N])
+{
+    ASSERT_EQ(frames.size(), N);
+    for (size_t i = 0; i < N; ++i) {
+        const auto &f = frames[i];
+        const Frame &row = rows[i];
+        EXPECT_EQ(f.leadIn, row.leadIn) << row.name;
+        EXPECT_EQ(f.name, QByteArray(row.name));
+        EXPECT_EQ(f.pauseBeforeTerminatorMs, 10) << row.name;
+        EXPECT_EQ(f.pauseAfterMs, row.pauseAfter) << row.name;
+        if (row.status) {
+            ASSERT_EQ(f.inside.size(), 1u) << row.name;
+            EXPECT_EQ(f.inside[0], (step::Status{QLatin1String(row.status), row.step})) << row.name;
+        } else {
+            EXPECT_TRUE(f.inside.empty()) << row.name;
+        }
+    }
+}
+
 } // namespace
 
 // Label counts, defaults, ends of each list and the family commands, from the
@@ -36,8 +66,7 @@ TEST(TransmitterTables, EveryListMatchesTheParameterTable)
         int count, defaultPos;
         const char *first, *last, *classic, *small;
     };
-    const Row rows[] = {
-        {"Pilot", 10, 4, "Pilot Off", "8,00KHz", "FDP", "FDP"},
+    const Row rows[] = {{"Pilot", 10, 4, "Pilot Off", "8,00KHz", "FDP", "FDP"},
         {"RDSPilot", 11, 6, "Pilot Off", "7,00KHz", nullptr, "FDX"},
         {"MPXdev", 17, 10, "0,0KHz", "90,0KHz", nullptr, "FDY"},
         {"Preemphasis", 3, 1, "75uS/USA", "None/OFF", "FDR", "FDR"},
@@ -45,16 +74,11 @@ TEST(TransmitterTables, EveryListMatchesTheParameterTable)
         {"AudioInput", 2, 0, "Internal[D]", "External", "FDE", "FDE"},
         {"InputMute", 4, 0, "L=ON, R=ON [D]", "L=OFF, R=OFF", "FDGR", "FDM"},
         {"InputGain", 2, 0, "4dBV(3,47Vpp)[D]", "-10dBV(0,89Vpp", "FDGL", "FDG"},
-        {"Attack", 8, 0, "1.7ms(Default)", "212ms", "FDA", "FDA"},
-        {"Decay", 11, 5, "1.7ms", "1700ms", "FDD", "FDD"},
-        {"Integration", 7, 3, "1.7ms", "106ms", "FDI", "FDI"},
-        {"Compression", 13, 8, "1:1.00", "1:4.00", "FDC", "FDC"},
-        {"Threshold", 21, 10, "0.0dB", "-30.00dB", "FDH", "FDH"},
-        {"TEMPAlarm", 8, 5, "40degC", "90degC", "FAT", "FAT"},
-        {"SWRAlarm", 10, 6, ">1W/>10W", ">9.9W/>99W", "FAS", "FAS"},
-        {"UampAlarm", 24, 18, "24V", "55V", "FAU", "FAU"},
-        {"IampAlarm", 29, 28, ">2.0A", ">30.0A-Default", "FAC", "FAC"},
-    };
+        {"Attack", 8, 0, "1.7ms(Default)", "212ms", "FDA", "FDA"}, {"Decay", 11, 5, "1.7ms", "1700ms", "FDD", "FDD"},
+        {"Integration", 7, 3, "1.7ms", "106ms", "FDI", "FDI"}, {"Compression", 13, 8, "1:1.00", "1:4.00", "FDC", "FDC"},
+        {"Threshold", 21, 10, "0.0dB", "-30.00dB", "FDH", "FDH"}, {"TEMPAlarm", 8, 5, "40degC", "90degC", "FAT", "FAT"},
+        {"SWRAlarm", 10, 6, ">1W/>10W", ">9.9W/>99W", "FAS", "FAS"}, {"UampAlarm", 24, 18, "24V", "55V", "FAU", "FAU"},
+        {"IampAlarm", 29, 28, ">2.0A", ">30.0A-Default", "FAC", "FAC"}};
     const SettingsRecord defaults = loadedDefaults();
     ASSERT_EQ(transmitterLists().size(), std::size(rows));
     for (const Row &row : rows) {
@@ -77,9 +101,8 @@ TEST(TransmitterTables, EveryListMatchesTheParameterTable)
 
 TEST(Frequency, TextsAndWireForms)
 {
-    EXPECT_EQ(frequencyText(87500), QStringLiteral("87.500MHz"));
-    EXPECT_EQ(frequencyText(100050), QStringLiteral("100.050MHz"));
-    EXPECT_EQ(frequencyText(98500), QStringLiteral("98.500MHz"));
+    for (const auto &[kHz, text] : {std::pair{87500, "87.500MHz"}, {100050, "100.050MHz"}, {98500, "98.500MHz"}})
+        EXPECT_EQ(frequencyText(kHz), QLatin1String(text));
     // The step buttons stop at either end of the band, never past it.
     const std::array<std::array<int32_t, 3>, 4> steps{
         {{87600, -1000, 87500}, {87550, -50, 87500}, {107950, 1000, 108000}, {100000, 50, 100050}}};
@@ -103,51 +126,29 @@ TEST(Frequency, TextsAndWireForms)
     EXPECT_FALSE(ConvertTXFreq(QString()).has_value());
 }
 
+// 50 ms after each terminator; after "FW" the end steps' 10 ms too.
 TEST(TransmitterUpload, ClassicSequenceMatchesItsTable)
 {
-    struct Row {
-        int leadIn;
-        const char *name;
-        const char *status;
-        double step;
-    };
-    const Row rows[] = {
-        {1, "FDP", "Setting 19kHz... 3%", 1},
-        {1, "FDR", "Setting preemphasis... 5%", 2},
-        {2, "FS", "Setting stereo mode... 10%", 3},
-        {2, "FO", "Setting output power... 20%", 4},
-        {2, "FF", "Setting transmitter frequency... 30%", 5},
-        {2, "FDE", "Setting DSP settings (AudioInput)... 40%", 6},
-        {2, "FDB", "Setting DSP settings (ComLim)... 50%", 7},
-        {2, "FDA", "Setting DSP settings (Attack)... 55%", 8},
-        {2, "FDD", "Setting DSP settings (Decay)... 60%", 9},
-        {2, "FDH", "Setting DSP settings (Threshold)... 65%", 10},
-        {2, "FDC", "Setting DSP settings (Compression)... 70%", 11},
-        {2, "FDI", "Setting DSP settings (Integration)... 75%", 12},
-        {2, "FDGL", "Setting DSP settings (InputGain)... 80%", 13},
-        {2, "FDGR", "Setting DSP settings (InputMute)... 85%", 14},
-        {2, "FAT", "Setting TEMP alarm... 90%", 15},
-        {2, "FAS", "Setting SWR alarm... 92%", 16},
-        {2, "FAU", "Setting Uamp alarm... 94%", 17},
-        {2, "FAC", "Setting Iamp alarm... 96%", 18},
-        {1, "FW", "Sending store settings command... 100%", 19},
-    };
+    const Frame rows[] = {{1, "FDP", 50, "Setting 19kHz... 3%", 1}, {1, "FDR", 50, "Setting preemphasis... 5%", 2},
+        {2, "FS", 50, "Setting stereo mode... 10%", 3}, {2, "FO", 50, "Setting output power... 20%", 4},
+        {2, "FF", 50, "Setting transmitter frequency... 30%", 5},
+        {2, "FDE", 50, "Setting DSP settings (AudioInput)... 40%", 6},
+        {2, "FDB", 50, "Setting DSP settings (ComLim)... 50%", 7},
+        {2, "FDA", 50, "Setting DSP settings (Attack)... 55%", 8},
+        {2, "FDD", 50, "Setting DSP settings (Decay)... 60%", 9},
+        {2, "FDH", 50, "Setting DSP settings (Threshold)... 65%", 10},
+        {2, "FDC", 50, "Setting DSP settings (Compression)... 70%", 11},
+        {2, "FDI", 50, "Setting DSP settings (Integration)... 75%", 12},
+        {2, "FDGL", 50, "Setting DSP settings (InputGain)... 80%", 13},
+        {2, "FDGR", 50, "Setting DSP settings (InputMute)... 85%", 14}, {2, "FAT", 50, "Setting TEMP alarm... 90%", 15},
+        {2, "FAS", 50, "Setting SWR alarm... 92%", 16}, {2, "FAU", 50, "Setting Uamp alarm... 94%", 17},
+        {2, "FAC", 50, "Setting Iamp alarm... 96%", 18}, {1, "FW", 60, "Sending store settings command... 100%", 19}};
     SettingsRecord r = loadedDefaults();
     r.ComLim = 3;
     const WireScript s = SendDataToTransmitter(r);
     EXPECT_TRUE(s.bytes().startsWith(QByteArray::fromHex("00464450013402"))) << hex(s.bytes().left(7)).constData();
     const auto frames = framesOf(s);
-    ASSERT_EQ(frames.size(), std::size(rows));
-    for (size_t i = 0; i < frames.size(); ++i) {
-        const auto &f = frames[i];
-        EXPECT_EQ(f.leadIn, rows[i].leadIn) << rows[i].name;
-        EXPECT_EQ(f.name, QByteArray(rows[i].name));
-        ASSERT_EQ(f.inside.size(), 1u) << rows[i].name;
-        EXPECT_EQ(f.inside[0], (step::Status{QLatin1String(rows[i].status), rows[i].step})) << rows[i].name;
-        EXPECT_EQ(f.pauseBeforeTerminatorMs, 10) << rows[i].name;
-        // 50 ms after each terminator; after "FW" the end steps' 10 ms too.
-        EXPECT_EQ(f.pauseAfterMs, i + 1 == frames.size() ? 60 : 50) << rows[i].name;
-    }
+    expectFrames(frames, rows);
     EXPECT_EQ(frames[0].value, QByteArray("4")); // pilot as decimal text
     EXPECT_EQ(frames[6].value, QByteArray(1, '\x07')); // ComLim 3 as a byte
     EXPECT_EQ(frames.back().value, QByteArray("0"));
@@ -159,70 +160,34 @@ TEST(TransmitterUpload, ClassicSequenceMatchesItsTable)
 
 TEST(TransmitterUpload, SmallSequenceMatchesItsTable)
 {
-    struct Row {
-        int leadIn;
-        const char *name;
-        int pauseAfter;
-        const char *status;
-        double step;
-    };
     // "GCT", "GRT" and "GEON" set their status after their frame; it shows up
     // before the next frame here.
-    const Row rows[] = {
-        {2, "FDY", 60, "Setting MPX dev... 0%", 1},
-        {2, "FDX", 60, "Setting RDS pilot level... 0%", 1},
-        {2, "FDK", 60, "Setting DSP settings (ComLim)... 1%", 1},
-        {2, "FDE", 60, "Setting DSP settings (AudioInput)... 1%", 1},
-        {1, "FDP", 50, "Setting 19kHz... 2%", 1},
-        {1, "FDR", 50, "Setting preemphasis... 5%", 2},
-        {2, "FS", 50, "Setting stereo mode... 8%", 3},
-        {2, "FO", 50, "Setting output power... 10%", 4},
-        {2, "FF", 50, "Setting transmitter frequency... 15%", 5},
-        {1, "PTY", 50, nullptr, 0},
-        {1, "PS", 50, "Sending PS to RDS encoder... 25%", 6},
-        {1, "RT", 50, "Sending RT to RDS encoder... 30%", 6},
-        {1, "TP", 150, "Sending TP to RDS encoder... 35%", 7},
-        {1, "TA", 60, "Sending TA to RDS encoder... 40%", 7},
-        {1, "MS", 70, "Sending MS to RDS encoder... 45%", 8},
-        {1, "ECC", 60, "Sending ECC to RDS encoder... 50%", 8},
-        {1, "AF1", 60, "Sending AF1 to RDS encoder... 55%", 9},
+    const Frame rows[] = {{2, "FDY", 60, "Setting MPX dev... 0%", 1},
+        {2, "FDX", 60, "Setting RDS pilot level... 0%", 1}, {2, "FDK", 60, "Setting DSP settings (ComLim)... 1%", 1},
+        {2, "FDE", 60, "Setting DSP settings (AudioInput)... 1%", 1}, {1, "FDP", 50, "Setting 19kHz... 2%", 1},
+        {1, "FDR", 50, "Setting preemphasis... 5%", 2}, {2, "FS", 50, "Setting stereo mode... 8%", 3},
+        {2, "FO", 50, "Setting output power... 10%", 4}, {2, "FF", 50, "Setting transmitter frequency... 15%", 5},
+        {1, "PTY", 50, nullptr, 0}, {1, "PS", 50, "Sending PS to RDS encoder... 25%", 6},
+        {1, "RT", 50, "Sending RT to RDS encoder... 30%", 6}, {1, "TP", 150, "Sending TP to RDS encoder... 35%", 7},
+        {1, "TA", 60, "Sending TA to RDS encoder... 40%", 7}, {1, "MS", 70, "Sending MS to RDS encoder... 45%", 8},
+        {1, "ECC", 60, "Sending ECC to RDS encoder... 50%", 8}, {1, "AF1", 60, "Sending AF1 to RDS encoder... 55%", 9},
         {1, "D0D3", 60, "Sending D0-D3 to RDS encoder... 60%", 9},
-        {1, "CCAC", 60, "Sending CCAC to RDS encoder... 65%", 10},
-        {1, "PREF", 60, nullptr, 0},
-        {1, "PWR", 60, "Sending PWR to RDS encoder... 75%", 12},
-        {1, "GCT", 110, nullptr, 0},
-        {1, "GRT", 120, nullptr, 0},
-        {1, "GEON", 110, nullptr, 0},
+        {1, "CCAC", 60, "Sending CCAC to RDS encoder... 65%", 10}, {1, "PREF", 60, nullptr, 0},
+        {1, "PWR", 60, "Sending PWR to RDS encoder... 75%", 12}, {1, "GCT", 110, nullptr, 0},
+        {1, "GRT", 120, nullptr, 0}, {1, "GEON", 110, nullptr, 0},
         {2, "FDA", 50, "Setting DSP settings (Attack)... 90%", 15},
         {2, "FDD", 50, "Setting DSP settings (Decay)... 92%", 16},
         {2, "FDH", 50, "Setting DSP settings (Threshold)... 92%", 16},
         {2, "FDC", 50, "Setting DSP settings (Compression)... 94%", 17},
         {2, "FDI", 50, "Setting DSP settings (Integration)... 94%", 17},
         {2, "FDG", 50, "Setting DSP settings (InputGain)... 96%", 18},
-        {2, "FDM", 50, "Setting DSP settings (InputMute)... 96%", 18},
-        {2, "FAT", 50, "Setting TEMP alarm... 98%", 19},
-        {2, "FAS", 50, "Setting SWR alarm... 98%", 19},
-        {2, "FAU", 50, "Setting Uamp alarm... 99%", 20},
-        {2, "FAC", 50, "Setting Iamp alarm... 99%", 20},
-        {1, "FW", 60, "Sending store settings command... 100%", 21},
-    };
+        {2, "FDM", 50, "Setting DSP settings (InputMute)... 96%", 18}, {2, "FAT", 50, "Setting TEMP alarm... 98%", 19},
+        {2, "FAS", 50, "Setting SWR alarm... 98%", 19}, {2, "FAU", 50, "Setting Uamp alarm... 99%", 20},
+        {2, "FAC", 50, "Setting Iamp alarm... 99%", 20}, {1, "FW", 60, "Sending store settings command... 100%", 21}};
     const WireScript s = SendDataToTransmitterVesk(loadedDefaults());
     EXPECT_TRUE(s.bytes().startsWith(QByteArray::fromHex("0000464459010e02"))) << hex(s.bytes().left(8)).constData();
     const auto frames = framesOf(s);
-    ASSERT_EQ(frames.size(), std::size(rows));
-    for (size_t i = 0; i < frames.size(); ++i) {
-        const auto &f = frames[i];
-        const Row &row = rows[i];
-        EXPECT_EQ(f.leadIn, row.leadIn) << row.name;
-        EXPECT_EQ(f.name, QByteArray(row.name));
-        EXPECT_EQ(f.pauseAfterMs, row.pauseAfter) << row.name;
-        if (row.status) {
-            ASSERT_EQ(f.inside.size(), 1u) << row.name;
-            EXPECT_EQ(f.inside[0], (step::Status{QLatin1String(row.status), row.step})) << row.name;
-        } else {
-            EXPECT_TRUE(f.inside.empty()) << row.name;
-        }
-    }
+    expectFrames(frames, rows);
     // Statuses set outside frames, in their places.
     auto before = [&](const char *name) {
         for (const auto &f : frames)
@@ -242,49 +207,42 @@ TEST(TransmitterUpload, SmallSequenceMatchesItsTable)
 
 TEST(TransmitterUpload, SmallFamilyValues)
 {
-    SettingsRecord r = loadedDefaults();
+    // Values only: each frame's lead-in is in the sequence table.
     auto value = [](const SettingsRecord &rec, const char *name) {
         for (const auto &f : framesOf(SendDataToTransmitterVesk(rec)))
             if (f.name == name)
-                return commandFrame(f.leadIn, f.name, f.value);
-        return QByteArray();
+                return f.value;
+        return QByteArray("<no frame>");
     };
-    EXPECT_EQ(hex(value(r, "FF")), hex(QByteArray::fromHex("000046460124a002")));
-    EXPECT_EQ(hex(value(r, "FO")), hex(QByteArray::fromHex("0000464f013002")));
-    EXPECT_EQ(value(r, "CCAC"), commandFrame(1, "CCAC", "049"));
-    EXPECT_EQ(value(r, "D0D3"), commandFrame(1, "D0D3", "\x13"));
-    EXPECT_EQ(value(r, "PS"), commandFrame(1, "PS", "QRV5260+"));
+    using Values = std::initializer_list<std::pair<const char *, const char *>>;
+    SettingsRecord r = loadedDefaults();
+    for (const auto &[name, sent] :
+        Values{{"FF", "\x24\xa0"}, {"FO", "\x30"}, {"CCAC", "049"}, {"D0D3", "\x13"}, {"PS", "QRV5260+"}})
+        EXPECT_EQ(hex(value(r, name)), hex(sent)) << name;
     r.DId = {0, 0, 0, 0};
     r.PTY = 5;
     r.ProgramReference = 7;
     r.TXStereo = 1;
     r.RDSActive = false;
     r.TXPower = 0;
-    EXPECT_EQ(value(r, "D0D3"), commandFrame(1, "D0D3", "\x04"));
-    EXPECT_EQ(value(r, "PTY"), commandFrame(1, "PTY", "05"));
-    EXPECT_EQ(value(r, "PREF"), commandFrame(1, "PREF", "007"));
-    EXPECT_EQ(value(r, "FS"), commandFrame(2, "FS", "1"));
-    EXPECT_EQ(value(r, "PWR"), commandFrame(1, "PWR", "0"));
-    EXPECT_EQ(value(r, "FO"), commandFrame(2, "FO", "\x04"));
+    for (const auto &[name, sent] :
+        Values{{"D0D3", "\x04"}, {"PTY", "05"}, {"PREF", "007"}, {"FS", "1"}, {"PWR", "0"}, {"FO", "\x04"}})
+        EXPECT_EQ(hex(value(r, name)), hex(sent)) << name;
 
     // The RadioText: leading blanks gone, three carriage returns, cut to 64.
     const QString cr3(3, QChar(0x0D));
-    const std::pair<QString, QString> rts[] = {
-        {QString(70, QLatin1Char('x')), QString(64, QLatin1Char('x'))},
-        {QString(62, QLatin1Char('x')), QString(62, QLatin1Char('x')) + QString(2, QChar(0x0D))},
-        {QString(), cr3},
-        {QStringLiteral("  abc"), QStringLiteral("abc") + cr3},
-    };
+    const std::pair<QString, QString> rts[] = {{QString(70, QLatin1Char('x')), QString(64, QLatin1Char('x'))},
+        {QString(62, QLatin1Char('x')), QString(62, QLatin1Char('x')) + QString(2, QChar(0x0D))}, {QString(), cr3},
+        {QStringLiteral("  abc"), QStringLiteral("abc") + cr3}};
     for (const auto &[rt, sent] : rts) {
         r.RT = rt;
-        EXPECT_EQ(value(r, "RT"), commandFrame(1, "RT", sent.toLatin1())) << rt.toStdString();
+        EXPECT_EQ(value(r, "RT"), sent.toLatin1()) << rt.toStdString();
     }
 }
 
 TEST(Requests, TestButtonsAndRequestsPutTheirBytesOnTheWire)
 {
-    EXPECT_EQ(hex(frequencyTestScript().bytes()), hex(QByteArray::fromHex("004646017ca402")));
-    EXPECT_EQ(hex(powerTestScript().bytes()), hex(QByteArray::fromHex("00464f011202")));
+    // (The test buttons' bytes are checked from the window, as they reach the line.)
     EXPECT_EQ(hex(statusRequestScript().bytes()), hex(QByteArray::fromHex("00464d012002")));
     EXPECT_EQ(hex(readBackRequestScript().bytes()), hex(QByteArray::fromHex("00580102")));
     // The test frames wait 20 ms after the lead-in and nothing after the terminator.
