@@ -7,11 +7,13 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -214,4 +216,28 @@ TEST_F(MainWindowTest, EachFileChooserFillsItsOwnFieldOnly)
         EXPECT_EQ(find<QLineEdit>(box)->text(), news);
         EXPECT_EQ(stored(QLatin1String(other)), otherBefore) << button;
     }
+}
+
+// The about box closes by itself after its fade (forty 30 ms steps); the tray
+// round trip, or the minimised window where the desktop has no tray.
+TEST_F(MainWindowTest, AboutBoxClosesByItselfAndTheTrayGivesTheWindowBack)
+{
+    start();
+    QElapsedTimer shown;
+    shown.start();
+    window->showAbout();
+    window->showAbout(); // the same box again
+    EXPECT_EQ(window->findChildren<QWidget *>(QStringLiteral("FrmAbout")).size(), 1);
+    EXPECT_TRUE(runUntil([&] { return !window->findChild<QWidget *>(QStringLiteral("FrmAbout")); }, 5000));
+    EXPECT_GE(shown.elapsed(), 40 * 30);
+
+    click("cmdMoveToTray");
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        EXPECT_TRUE(window->isMinimized());
+        EXPECT_TRUE(window->statusText().contains(QLatin1String("no tray")));
+        return;
+    }
+    EXPECT_FALSE(window->isVisible());
+    window->restoreFromTray();
+    EXPECT_TRUE(window->isVisible());
 }
