@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <optional>
 
 using namespace zfm;
@@ -19,10 +18,7 @@ using namespace zfm;
 namespace {
 
 // What one tick did, run the way the window runs it, every upload completing.
-struct Tick {
-    QString message;
-    WireScript psUpload;
-    bool rtPartRan = false;
+struct Tick : AutoUpdateTickResult {
     WireScript rtUpload;
 };
 
@@ -31,7 +27,7 @@ class AutoUpdate : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QDir(folder()).removeRecursively();
+        QDir(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Kestrel Devices")).removeRecursively();
         settings.LoadAllSettings();
         record.AutoPSPath = dir.filePath(QStringLiteral("ps.txt"));
         record.AutoRTPath = dir.filePath(QStringLiteral("rt.txt"));
@@ -40,27 +36,21 @@ protected:
         record.InsertDate = false;
         engine.restore();
     }
-    void TearDown() override { QDir(folder()).removeRecursively(); }
-    static QString folder() { return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Kestrel Devices"); }
-
     // nullopt removes the file.
     static void write(const QString &path, const std::optional<QByteArray> &bytes)
     {
         QFile f(path);
-        if (!bytes) {
+        if (!bytes)
             f.remove();
-            return;
-        }
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(*bytes);
+        else
+            EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(*bytes) == bytes->size());
     }
     Tick tick(bool readBackBusy = false)
     {
-        const AutoUpdateTickResult r = engine.tick(readBackBusy);
-        Tick t{r.message, r.psUpload, r.runRtPart, {}};
-        if (!r.psUpload.empty())
+        Tick t{engine.tick(readBackBusy), {}};
+        if (!t.psUpload.empty())
             engine.psUploadFinished(true);
-        if (r.runRtPart)
+        if (t.runRtPart)
             t.rtUpload = engine.rtPart(readBackBusy);
         if (!t.rtUpload.empty())
             engine.rtUploadFinished(true);
@@ -147,13 +137,10 @@ TEST_F(AutoUpdate, AnUnreadablePsFileSwitchesOffOnTheSecondTick)
 {
     QDir(dir.path()).mkdir(QStringLiteral("folder"));
     write(dir.filePath(QStringLiteral("song.wav")), QByteArray("RIFF\0\0\0\0WAVE", 12));
-    const std::tuple<const char *, int, bool, QString> rows[] = {
-        {"absent.txt", 1, true, kFileNotFoundMessage},
-        {"absent.txt", 0, true, kFileNotFoundMessage}, // the RT update alone reads it too
-        {"nowhere/ps.txt", 2, false, kFileNotFoundMessage},
-        {"folder", 1, true, kMissingFileMessage},
-        {"song.wav", 1, false, kMissingFileMessage},
-    };
+    const std::tuple<const char *, int, bool, QString> rows[]
+        = {{"absent.txt", 0, true, kFileNotFoundMessage}, // the RT update alone reads it too
+            {"nowhere/ps.txt", 2, false, kFileNotFoundMessage}, {"folder", 1, true, kMissingFileMessage},
+            {"song.wav", 1, false, kMissingFileMessage}};
     for (const auto &[name, autoPs, rtOn, message] : rows) {
         SCOPED_TRACE(name);
         engine.setPsPath(dir.filePath(QStringLiteral("ps.txt")));
@@ -163,16 +150,12 @@ TEST_F(AutoUpdate, AnUnreadablePsFileSwitchesOffOnTheSecondTick)
         engine.setRtUpdate(rtOn);
         engine.setPsPath(dir.filePath(QString::fromLatin1(name)));
 
-        const Tick first = tick();
-        EXPECT_TRUE(first.message.isEmpty());
-        EXPECT_FALSE(first.rtPartRan);
-        const Tick second = tick();
+        const Tick first = tick(), second = tick();
+        EXPECT_EQ(std::tuple(first.message, first.runRtPart, second.runRtPart), std::tuple(QString(), false, false));
         EXPECT_EQ(second.message, message);
-        EXPECT_FALSE(second.rtPartRan);
         EXPECT_EQ(engine.type(), AutoUpdateType::TurnOff);
         EXPECT_EQ(engine.titleDisplay(), message == kMissingFileMessage ? QStringLiteral("Song") : QString());
-        EXPECT_EQ(stored().AutoPS, 0);
-        EXPECT_EQ(stored().RTSwitch, 0);
+        EXPECT_EQ(std::pair(stored().AutoPS, stored().RTSwitch), (std::pair<int16_t, int16_t>(0, 0)));
     }
 }
 
@@ -237,7 +220,7 @@ TEST_F(AutoUpdate, ReadBackHoldsTheTickBack)
     engine.setRtUpdate(true);
     write(record.AutoPSPath, QByteArray("Song"));
     tick();
-    EXPECT_FALSE(tick(true).rtPartRan);
+    EXPECT_FALSE(tick(true).runRtPart);
     EXPECT_TRUE(tick().psUpload.empty()); // the read-back broke the run of agreeing reads
     EXPECT_FALSE(tick().psUpload.empty());
 }
@@ -245,12 +228,9 @@ TEST_F(AutoUpdate, ReadBackHoldsTheTickBack)
 TEST_F(AutoUpdate, RestoreAndSwitchingBackOn)
 {
     // AutoPS, AutoPSDelay, RTSwitch stored -> type, and what is stored afterwards.
-    const std::tuple<int16_t, int16_t, int16_t, AutoUpdateType, int16_t, int16_t, int16_t> rows[] = {
-        {1, 0, 0, AutoUpdateType::Split, 1, 0, 0},
-        {2, 9, 1, AutoUpdateType::Scroll, 2, 9, 1},
-        {3, 2, 1, AutoUpdateType::TurnOff, 0, 2, 1},
-        {-1, 10, 2, AutoUpdateType::TurnOff, 0, 2, 0},
-    };
+    const std::tuple<int16_t, int16_t, int16_t, AutoUpdateType, int16_t, int16_t, int16_t> rows[]
+        = {{1, 0, 0, AutoUpdateType::Split, 1, 0, 0}, {2, 9, 1, AutoUpdateType::Scroll, 2, 9, 1},
+            {3, 2, 1, AutoUpdateType::TurnOff, 0, 2, 1}, {-1, 10, 2, AutoUpdateType::TurnOff, 0, 2, 0}};
     for (const auto &[autoPs, delay, rtSwitch, type, psAfter, delayAfter, rtAfter] : rows) {
         record.AutoPS = autoPs;
         record.AutoPSDelay = delay;

@@ -7,11 +7,7 @@ using namespace zfm;
 
 TEST(FieldReader, FieldsAndTitleOfTitleFiles)
 {
-    struct Row {
-        const char *text;
-        QStringList fields;
-    };
-    const Row rows[] = {
+    const std::pair<const char *, QStringList> rows[] = {
         {"Artist,Title,Album,Year", {"Artist", "Title", "Album"}},
         {"Artist - Title", {"Artist - Title"}},
         {"Artist\r\nTitle\r\n", {"Artist", "Title"}},
@@ -30,8 +26,8 @@ TEST(FieldReader, FieldsAndTitleOfTitleFiles)
         {",", {""}},
         {"\"", {""}},
     };
-    for (const Row &r : rows)
-        EXPECT_EQ(readFields(QString::fromUtf8(r.text)), r.fields) << r.text;
+    for (const auto &[text, fields] : rows)
+        EXPECT_EQ(readFields(QString::fromUtf8(text)), fields) << text;
 
     // The first three fields make the title, cut to 64 characters; the rest is never read.
     EXPECT_EQ(composeTitle(readFields(QStringLiteral("a,b,c,\"") + QString(99999, u'x'))), QStringLiteral("a b c"));

@@ -25,15 +25,11 @@ TEST(PsRebuild, SplitCutsTheTitleIntoEightPieces)
 {
     SettingsRecord r = leftovers();
     rebuildPsList(r, AutoUpdateType::Split, QStringLiteral("ABCDEFGHIJ"), 3, std::nullopt);
-    const QString texts[] = {"ABCDEFGH", "IJ      ", kBlank, kBlank, kBlank, kBlank, kBlank, kBlank, "old8    "};
-    const int16_t delays[] = {3, 3, 0, 0, 0, 0, 0, 0, 0}; // entry 8: no stale date in the rotation
-    for (int k = 0; k < 9; ++k) {
-        EXPECT_EQ(r.PS[k], texts[k]) << k;
-        EXPECT_EQ(r.PSDelay[k], delays[k]) << k;
-    }
-    EXPECT_EQ(r.PS[15], QStringLiteral("old15   "));
-    EXPECT_EQ(r.PS[16], QStringLiteral("old16"));
-    EXPECT_EQ(r.PSDelay[9], 5);
+    // Entry, text, delay. Entry 8 leaves the rotation: no stale date on air.
+    const std::tuple<int, QString, int16_t> rows[] = {{0, "ABCDEFGH", 3}, {1, "IJ      ", 3}, {2, kBlank, 0},
+        {7, kBlank, 0}, {8, "old8    ", 0}, {15, "old15   ", 5}, {16, "old16", 5}};
+    for (const auto &[k, text, delay] : rows)
+        EXPECT_EQ(std::pair(r.PS[k], r.PSDelay[k]), std::pair(text, delay)) << k;
 
     // A character outside the basic plane counts once.
     const QString clef = QString::fromUtf8("\xF0\x9D\x84\x9E");
@@ -59,17 +55,14 @@ TEST(PsRebuild, ScrollWindows)
         {"ABC", 0, {"ABC     "}, 2},
     };
     for (const Row &row : rows) {
+        SCOPED_TRACE(row.title.toStdString());
         SettingsRecord r = leftovers();
         rebuildPsList(r, AutoUpdateType::Scroll, row.title, row.delay, std::nullopt);
         const int last = static_cast<int>(row.windows.size()) - 1;
-        for (int i = 0; i <= last; ++i)
-            EXPECT_EQ(r.PS[i], row.windows[i]) << row.title.toStdString() << i;
-        for (int i = 0; i < last; ++i)
-            EXPECT_EQ(r.PSDelay[i], row.delay) << row.title.toStdString() << i;
-        EXPECT_EQ(r.PSDelay[last], row.lastDelay) << row.title.toStdString();
-        for (int i = last + 1; i <= 64; ++i) {
-            EXPECT_EQ(r.PSDelay[i], 0) << i;
-            EXPECT_EQ(r.PS[i], i <= 57 ? kBlank : QStringLiteral("old%1").arg(i)) << i;
+        for (int i = 0; i <= 64; ++i) {
+            const QString text = i <= last ? row.windows[i] : i <= 57 ? kBlank : QStringLiteral("old%1").arg(i);
+            const int delay = i < last ? row.delay : i == last ? row.lastDelay : 0;
+            EXPECT_EQ(std::pair(r.PS[i], int(r.PSDelay[i])), std::pair(text, delay)) << i;
         }
         EXPECT_EQ(r.PSDelay[65], 5);
     }

@@ -2,6 +2,7 @@
 #include "link/port_map.h"
 #include "link/windows1252.h"
 #include "link/wire_script.h"
+#include "settings/settings.h"
 
 #include <gtest/gtest.h>
 
@@ -10,18 +11,13 @@ using namespace zfm;
 // Byte vectors from the command protocol's documented examples.
 TEST(Encodings, FramesPutTheDocumentedBytesOnTheWire)
 {
-    struct Row {
-        int leadIn;
-        const char *name;
-        QByteArray value;
-        const char *wire;
-    };
-    const Row rows[] = {{2, "FS", DecimalText(1), "00004653013102"}, {1, "FDP", OffsetByte(4), "00464450010802"},
-        {1, "FM", QByteArray(" "), "00464d012002"}, {1, "X", QByteArray(), "00580102"},
-        {1, "PS07", Text(QStringLiteral("NEWS    ")), "0050533037014e4557532020202002"},
-        {2, "FF", QByteArray("\x24\xA0", 2), "000046460124a002"}};
-    for (const Row &r : rows)
-        EXPECT_EQ(commandFrame(r.leadIn, r.name, r.value).toHex(), QByteArray(r.wire)) << r.name;
+    const std::tuple<int, const char *, QByteArray, const char *> rows[]
+        = {{2, "FS", DecimalText(1), "00004653013102"}, {1, "FDP", OffsetByte(4), "00464450010802"},
+            {1, "FM", QByteArray(" "), "00464d012002"}, {1, "X", QByteArray(), "00580102"},
+            {1, "PS07", Text(QStringLiteral("NEWS    ")), "0050533037014e4557532020202002"},
+            {2, "FF", QByteArray("\x24\xA0", 2), "000046460124a002"}};
+    for (const auto &[leadIn, name, value, wire] : rows)
+        EXPECT_EQ(commandFrame(leadIn, name, value).toHex(), QByteArray(wire)) << name;
 }
 
 // Offset bytes never collide with the framing bytes; values that cannot be
@@ -83,10 +79,14 @@ TEST(PortMap, NumbersMapToDevicesUnlessAssigned)
         EXPECT_EQ(devicePath(r, n), QLatin1String(path)) << n;
 }
 
+// The stored speed codes 1..5 and the line texts; other codes leave the line as it was.
 TEST(PortMap, LineSettingsTexts)
 {
-    const std::pair<const char *, int> rows[] = {{"9600,N,8,1", 9600}, {"38400,n,8,1", 38400}, {"14400,N,8,1", 14400},
-        {"2400,N,8,1", 2400}, {"9600,E,8,1", 0}, {"9600,N,7,1", 0}, {"fast,N,8,1", 0}, {"", 0}, {"9600", 0}};
+    const std::pair<QString, int> rows[] = {{"9600,N,8,1", 9600}, {"38400,n,8,1", 38400}, {"14400,N,8,1", 14400},
+        {"2400,N,8,1", 2400}, {"9600,E,8,1", 0}, {"9600,N,7,1", 0}, {"fast,N,8,1", 0}, {"", 0}, {"9600", 0},
+        {lineSettingsForSpeed(1), 2400}, {lineSettingsForSpeed(2), 9600}, {lineSettingsForSpeed(3), 14400},
+        {lineSettingsForSpeed(4), 19200}, {lineSettingsForSpeed(5), 38400}, {lineSettingsForSpeed(0), 0},
+        {lineSettingsForSpeed(6), 0}};
     for (const auto &[text, baud] : rows)
-        EXPECT_EQ(baudOfLineSettings(QLatin1String(text)), baud) << text;
+        EXPECT_EQ(baudOfLineSettings(text), baud) << text.toStdString();
 }
