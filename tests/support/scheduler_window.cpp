@@ -33,12 +33,6 @@ void SchedulerWindowTest::storeThreeLines()
     }
 }
 
-void SchedulerWindowTest::restart()
-{
-    window.reset();
-    start();
-}
-
 QCheckBox *SchedulerWindowTest::enableBox() const { return find<QCheckBox>("chkEnable"); }
 
 QListWidget *SchedulerWindowTest::list() const { return find<QListWidget>("List1"); }

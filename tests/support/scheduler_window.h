@@ -20,8 +20,6 @@ protected:
 
     // Stores kThreeLines as an earlier run would have, the middle one ticked.
     void storeThreeLines();
-    // Closes the window without the exit path, as between two runs.
-    void restart();
 
     QCheckBox *enableBox() const;
     QListWidget *list() const;
