@@ -28,6 +28,12 @@ protected:
         const auto it = f.find(QByteArray(name));
         return it == f.end() ? 0 : it->second;
     }
+    // Values stored before start, as a previous run would have left them.
+    void storeAll(std::initializer_list<std::pair<const char *, QString>> values)
+    {
+        for (const auto &[key, text] : values)
+            store(QLatin1String(key), text);
+    }
     QString label(const char *name) { return find<QLabel>(name)->text(); }
     std::string shownBoxes() const { return boxes.texts().join(QLatin1Char('|')).toStdString(); }
     // Replaces a file whole, as most playout programs do.
