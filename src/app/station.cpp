@@ -199,15 +199,10 @@ void Station::SendSettings(Attended attended, std::function<void()> after)
         WireScript script = SendSettingsScript(record_, attended);
         if (!small)
             save(); // AFNum was recomputed
-        runner_.start(std::move(script), [this, small, after = std::move(after)](LinkRunner::Outcome) {
-            if (small) {
-                // The small family gives back three buttons; "Read TX" keeps its state.
-                Buttons b = buttons_;
-                b.sendRtAndPs = b.sendSettings = b.readRds = true;
-                setButtons(b);
-            } else {
-                EnableButtons();
-            }
+        // Both families give every button back, "Read TX" included: it was
+        // switched off with the others, and nothing else would return it.
+        runner_.start(std::move(script), [this, after = std::move(after)](LinkRunner::Outcome) {
+            EnableButtons();
             if (after)
                 after();
         });
