@@ -16,16 +16,9 @@ using namespace zfm;
 using test::framesOf;
 using test::FrameView;
 using test::hex;
+using test::loadedDefaults;
 
 namespace {
-
-SettingsRecord classicDefaults()
-{
-    SettingsRecord r;
-    MemoryStore store;
-    Settings(r, store).LoadAllSettings();
-    return r;
-}
 
 std::optional<FrameView> frameNamed(const WireScript &s, const char *name)
 {
@@ -153,7 +146,7 @@ TEST(RdsUpload, SequenceMatchesItsTable)
         {"ECC", "\x07", nullptr, 0, "Sending ECC to RDS encoder... 90%", 19, 150},
         {"SAVE", nullptr, nullptr, 0, "Sending store settings command...", 19, 120},
     };
-    const auto frames = framesOf(rdsSettingsSequence(classicDefaults(), Attended::Yes));
+    const auto frames = framesOf(rdsSettingsSequence(loadedDefaults(), Attended::Yes));
     ASSERT_EQ(frames.size(), std::size(rows));
     for (size_t i = 0; i < frames.size(); ++i) {
         const auto &f = frames[i];
@@ -173,7 +166,7 @@ TEST(RdsUpload, SequenceMatchesItsTable)
         EXPECT_EQ(f.confirmed, f.name == "PS00") << row.name;
         EXPECT_EQ(f.pauseBeforeTerminatorMs, f.name == "SAVE" ? 0 : 10) << row.name;
     }
-    EXPECT_FALSE(frameNamed(rdsSettingsSequence(classicDefaults(), Attended::No), "PS00")->confirmed);
+    EXPECT_FALSE(frameNamed(rdsSettingsSequence(loadedDefaults(), Attended::No), "PS00")->confirmed);
 }
 
 TEST(RdsUpload, RadioTextBlockIsAlwaysSixtyFourCharacters)
@@ -187,7 +180,7 @@ TEST(RdsUpload, RadioTextBlockIsAlwaysSixtyFourCharacters)
 
 TEST(RtAndPs, FramesStatusesAndValues)
 {
-    SettingsRecord r = classicDefaults();
+    SettingsRecord r = loadedDefaults();
     r.PS[7] = QStringLiteral("NEWS    ");
     r.PSDelay[12] = 3;
     r.RT = QStringLiteral("  abcde");

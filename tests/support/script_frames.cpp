@@ -1,6 +1,8 @@
 #include "support/script_frames.h"
 
 #include "link/encodings.h"
+#include "settings/settings.h"
+#include "settings/settings_store.h"
 
 namespace zfm::test {
 
@@ -72,5 +74,13 @@ std::vector<FrameView> framesOf(const WireScript &script)
 }
 
 QByteArray hex(const QByteArray &bytes) { return bytes.toHex(' '); }
+
+SettingsRecord loadedDefaults()
+{
+    SettingsRecord r;
+    MemoryStore store;
+    Settings(r, store).LoadAllSettings();
+    return r;
+}
 
 } // namespace zfm::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/wire_script.h"
+#include "settings/settings_record.h"
 #include "support/printers.h"
 
 #include <QByteArray>
@@ -28,6 +29,10 @@ struct FrameView {
 };
 
 std::vector<FrameView> framesOf(const WireScript &script);
+
+// The record as start-up loads it from an empty store: the settings the
+// upload tables are written for.
+SettingsRecord loadedDefaults();
 
 // Bytes as spaced hex ("00 46 44"), for readable failure messages.
 QByteArray hex(const QByteArray &bytes);

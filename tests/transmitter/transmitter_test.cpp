@@ -14,16 +14,9 @@
 using namespace zfm;
 using test::framesOf;
 using test::hex;
+using test::loadedDefaults;
 
 namespace {
-
-SettingsRecord loadedDefaults()
-{
-    SettingsRecord r;
-    MemoryStore store;
-    Settings(r, store).LoadAllSettings();
-    return r;
-}
 
 // One frame of an upload: lead-in, name, pause after the terminator, and the
 // status it sets while it is written (none: nullptr).
