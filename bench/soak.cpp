@@ -20,6 +20,7 @@
 #include "soak_watch.h"
 
 #include "app/main_window.h"
+#include "app/resident_memory.h"
 #include "app/station.h"
 #include "scheduler/scheme_line.h"
 #include "settings/settings_store.h"
@@ -29,7 +30,6 @@
 #include <QCheckBox>
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLocale>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -62,17 +62,7 @@ constexpr int kSchemesAhead = 4;
 // Longest wait for the last title to reach the air once the run ends.
 constexpr int kSettleLimitMs = 120 * 1000;
 
-double residentMiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return -1;
-}
+double residentMiB() { return residentMemoryKiB() / 1024.0; }
 
 // Minutes since the epoch in local time: one key per wall-clock minute.
 qint64 minuteKey(const QDateTime &t) { return (t.toMSecsSinceEpoch() / 1000 + t.offsetFromUtc()) / 60; }

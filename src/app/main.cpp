@@ -1,28 +1,11 @@
 #include "app/main_window.h"
+#include "app/resident_memory.h"
 #include "app/station.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QTimer>
 
 #include <cstdio>
-
-namespace {
-
-// Resident memory of this process in KiB (Linux), for the start-up benchmark.
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -43,7 +26,7 @@ int main(int argc, char *argv[])
         window.show();
     if (probe) {
         QTimer::singleShot(0, &app, [] {
-            std::printf("shown rss_kib=%ld\n", residentKiB());
+            std::printf("shown rss_kib=%ld\n", zfm::residentMemoryKiB());
             std::fflush(stdout);
             QApplication::exit(0);
         });

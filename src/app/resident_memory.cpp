@@ -1,0 +1,20 @@
+#include "app/resident_memory.h"
+
+#include <QByteArray>
+#include <QFile>
+
+namespace zfm {
+
+long residentMemoryKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+} // namespace zfm
