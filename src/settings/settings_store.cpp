@@ -1,5 +1,6 @@
 #include "settings/settings_store.h"
 
+#include <QLockFile>
 #include <QSettings>
 #include <QStringList>
 
@@ -31,8 +32,22 @@ std::unique_ptr<QSettings> PlatformStore::open()
     return settings;
 }
 
+// QSettings guards its file with "<file>.lock" and, when that lock file cannot
+// be read, waits until it is 30 s old before taking it over. A program killed
+// between creating the lock file and writing its owner into it leaves such a
+// file, and the next run's first save would hang the window for that long. A
+// live writer fills its lock file at once, so an unreadable one older than a
+// moment is abandoned and can go.
+void PlatformStore::releaseAbandonedLock() const
+{
+    QLockFile lock(settings_->fileName() + QStringLiteral(".lock"));
+    lock.setStaleLockTime(100);
+    lock.tryLock(250);
+}
+
 PlatformStore::~PlatformStore()
 {
+    releaseAbandonedLock();
     settings_->endGroup();
     settings_->sync();
 }
@@ -60,6 +75,7 @@ bool PlatformStore::sync()
     // QSettings keeps the first error it met for the object's whole life. After
     // one, a fresh object over the same file (it shares the changes not yet
     // written, and writes them as it opens) tells whether this write went through.
+    releaseAbandonedLock();
     if (settings_->status() != QSettings::NoError)
         settings_ = open();
     else

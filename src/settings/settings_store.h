@@ -57,6 +57,7 @@ public:
 
 private:
     static std::unique_ptr<QSettings> open();
+    void releaseAbandonedLock() const;
 
     std::unique_ptr<QSettings> settings_;
 };

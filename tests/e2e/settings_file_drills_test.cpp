@@ -193,7 +193,7 @@ TEST(SettingsFileKill, KilledWhileSavingLeavesTheOldOrTheNewFile)
         // Wait for the first save of this run, then kill at a random moment.
         QByteArray out;
         const auto saved = [&] { return (out += p.readAllStandardOutput()).contains("saved "); };
-        ASSERT_TRUE(runUntil(saved, 5000)) << out.toStdString();
+        ASSERT_TRUE(runUntil(saved, 20000)) << out.toStdString();
         runFor(static_cast<int>(when.bounded(30)));
         ::kill(static_cast<pid_t>(p.processId()), SIGKILL);
         ASSERT_TRUE(p.waitForFinished(5000));

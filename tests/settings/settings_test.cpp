@@ -3,8 +3,10 @@
 #include "settings/settings_store.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -163,6 +165,31 @@ TEST_F(PlatformStoreTest, ValuesSavedInOneRunAreReadInTheNextExactly)
     r.COMDevice[16].clear();
     Settings(r, store).SaveAllSettings();
     EXPECT_FALSE(store.value(QStringLiteral("COMDevice16")).has_value());
+}
+
+// A run killed while taking the file's lock leaves an empty lock file behind.
+// The next run's saves must not wait for it to grow old (the window would
+// hang for half a minute), and must still land.
+TEST_F(PlatformStoreTest, LockLeftByAKilledRunDoesNotHoldUpTheNextSave)
+{
+    QDir().mkpath(folder());
+    QFile lock(file() + QStringLiteral(".lock"));
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.close();
+    QThread::msleep(150);
+
+    PlatformStore store;
+    SettingsRecord r;
+    Settings s(r, store);
+    s.LoadAllSettings();
+    r.Pilot = 9;
+    QElapsedTimer took;
+    took.start();
+    ASSERT_TRUE(s.SaveAllSettings());
+    EXPECT_LT(took.elapsed(), 10000) << "the save waited for the abandoned lock to age";
+    EXPECT_FALSE(lock.exists());
+    EXPECT_EQ(QSettings(file(), QSettings::IniFormat).value(PlatformStore::kSection + QStringLiteral("/Pilot")),
+        QStringLiteral("9"));
 }
 
 TEST_F(PlatformStoreTest, UnreadableFileActsAsAnEmptyStore)
