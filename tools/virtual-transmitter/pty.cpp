@@ -1,5 +1,9 @@
 #include "pty.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
@@ -27,6 +31,10 @@ Pty::Pty()
         return;
     }
     slavePath_ = QString::fromLocal8Bit(name);
+    linkDir_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/zfm-vt-XXXXXX"));
+    const QString link = linkDir_->filePath(QStringLiteral("ttyVT"));
+    if (linkDir_->isValid() && QFile::link(slavePath_, link))
+        slavePath_ = link;
     heldSlave_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     // Raw line discipline, so every byte passes unchanged in both directions.
     struct termios2 t { };
@@ -70,6 +78,9 @@ int Pty::baud() const
 
 void Pty::hangUp()
 {
+    // The adapter is gone: its name goes first, as when a USB adapter is pulled.
+    if (linkDir_)
+        QFile::remove(linkDir_->filePath(QStringLiteral("ttyVT")));
     if (heldSlave_ >= 0) {
         ::close(heldSlave_);
         heldSlave_ = -1;
