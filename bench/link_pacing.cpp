@@ -17,8 +17,7 @@
 
 #include "link/clock.h"
 #include "link/encodings.h"
-#include "link/link_runner.h"
-#include "link/serial_link.h"
+#include "link/line_owner.h"
 #include "rds/rt_ps_upload.h"
 #include "settings/settings_record.h"
 #include "transmitter/transmitter_upload.h"
@@ -142,12 +141,11 @@ Figures measure(const WireScript &script, vt::Family family)
     SettingsRecord record;
     record.COMSelected = 1;
     record.COMDevice[1] = recorder.path();
-    record.LineSettings = QStringLiteral("%1,N,8,1").arg(vt::familyBaud(family));
     SystemClock clock;
-    SerialLink link(record, &record.LineSettings);
-    LinkRunner runner(link, clock);
+    // Through the line owner, as every upload of the program goes.
+    LineOwner line(record, clock);
     std::vector<std::pair<qint64, qint64>> written; // began, returned
-    runner.setWriteObserver(
+    line.setWriteObserver(
         [&](qint64 began, qint64 returned, const QByteArray &) { written.emplace_back(began, returned); });
 
     // The event loop's responsiveness: the longest wait between 1 ms ticks.
@@ -171,13 +169,22 @@ Figures measure(const WireScript &script, vt::Family family)
     sinceTick.start();
     tick.start(1);
     duration.start();
-    runner.start(script, [&](LinkRunner::Outcome) {
+    Job job;
+    job.kind = JobKind::SendSettings;
+    job.script = [&] {
+        return WireScript().lineSettings(QStringLiteral("%1,N,8,1").arg(vt::familyBaud(family))).append(script);
+    };
+    job.done = [&](const JobEnd &) {
         durationNs = duration.nsecsElapsed();
         loop.quit();
-    });
+    };
+    line.submit(std::move(job));
     loop.exec();
     tick.stop();
-    link.close();
+    Job close;
+    close.kind = JobKind::PortClose;
+    close.script = [] { return WireScript().close(); };
+    line.submit(std::move(close));
     QThread::msleep(100); // let the recorder take the last bytes
 
     Figures f;

@@ -15,15 +15,15 @@
 //
 // Prints a progress line every minute and the figures at the end; see
 // soak_watch.h for what counts as lost. Measures only, never fails on time.
-#include "soak_playout.h"
+#include "playout.h"
 #include "soak_stacks.h"
 #include "soak_watch.h"
 
 #include "app/main_window.h"
 #include "app/resident_memory.h"
-#include "app/station.h"
 #include "scheduler/scheme_line.h"
 #include "settings/settings_store.h"
+#include "station/station.h"
 #include "virtual_transmitter.h"
 
 #include <QApplication>
@@ -31,6 +31,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -228,7 +229,7 @@ int main(int argc, char **argv)
         std::printf("soak: cannot open a pseudo-terminal\n");
         return 1;
     }
-    Playout playout(playoutDir.filePath(QStringLiteral("nowplaying.txt")));
+    zfm::drill::Playout playout(playoutDir.filePath(QStringLiteral("nowplaying.txt")));
     playout.start(); // the file exists before the program looks at it
     storeBeforeStart(device.path(), playout.path());
 
@@ -238,12 +239,20 @@ int main(int argc, char **argv)
     window.show();
     Station &station = window.station();
     QStringList messages;
-    // Any message box is a finding; the run notes it instead of waiting for a click.
-    station.setMessenger([&messages](const QString &text) {
+    // Any message is a finding; the run notes it and closes its box.
+    QObject::connect(&station, &Station::message, [&messages](const QString &text) {
         messages << text;
         std::printf("  ! message shown: %s\n", qPrintable(text));
         std::fflush(stdout);
     });
+    QTimer closeBoxes;
+    QObject::connect(&closeBoxes, &QTimer::timeout, [] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible())
+                box->accept();
+        }
+    });
+    closeBoxes.start(100);
     QString status;
     QObject::connect(&station, &Station::statusChanged, [&status](const QString &text) { status = text; });
 
@@ -301,7 +310,7 @@ int main(int argc, char **argv)
     stalls.start();
     std::printf("soak: %.1f minutes; window and virtual transmitter in one process; title file rewritten every "
                 "%d s; resident memory after start-up %.1f MiB\n",
-        minutes, Playout::kPeriodMs / 1000, rssStart);
+        minutes, zfm::drill::Playout::kPeriodMs / 1000, rssStart);
     std::fflush(stdout);
 
     auto frames = [&](const char *name) {
@@ -328,8 +337,7 @@ int main(int argc, char **argv)
     QElapsedTimer settle;
     QTimer settleTimer;
     QObject::connect(&settleTimer, &QTimer::timeout, [&] {
-        const bool idle = !playout.rewriting() && !station.runner().isBusy() && !watch.uploadOpen()
-            && !station.StatusRequestPending;
+        const bool idle = !playout.rewriting() && station.line().isIdle() && !watch.uploadOpen();
         // The last scheme has been applied, or its minute is over.
         const bool schemesDone = watch.schemesApplied(firstKey, lastKey) == watch.schemesDue(firstKey, lastKey)
             || minuteKey(QDateTime::currentDateTime()) > lastKey;

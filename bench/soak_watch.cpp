@@ -1,9 +1,9 @@
 #include "soak_watch.h"
 
-#include "soak_playout.h"
+#include "playout.h"
 
-#include "app/station.h"
 #include "link/status_reply.h"
+#include "station/station.h"
 #include "virtual_transmitter.h"
 
 #include <QDateTime>
@@ -22,13 +22,11 @@ QString quoted(const QString &s) { return QLatin1Char('"') + s + QLatin1Char('"'
 } // namespace
 
 SoakWatch::SoakWatch(
-    zfm::Station &station, zfm::vt::VirtualTransmitter &device, const Playout &playout, QObject *parent)
+    zfm::Station &station, zfm::vt::VirtualTransmitter &device, const zfm::drill::Playout &playout, QObject *parent)
     : QObject(parent), station_(station), device_(device), playout_(playout)
 {
     clock_.start();
-    connect(&station_.runner(), &zfm::LinkRunner::busyChanged, this, [this](bool busy) {
-        if (!busy)
-            return;
+    connect(&station_.line(), &zfm::LineOwner::jobStarted, this, [this] {
         atStart_ = Snapshot{
             !playout_.rewriting(), playout_.titleOnFile(), playout_.lineOnFile(), station_.autoUpdate().titleDisplay()};
     });
@@ -175,7 +173,7 @@ void SoakWatch::psEnds()
         return;
     psOpen_ = false;
     const auto &ps = device_.state().rds.ps;
-    const QStringList want = Playout::psPieces(psExpected_);
+    const QStringList want = zfm::drill::Playout::psPieces(psExpected_);
     QStringList got;
     for (int i = 0; i < want.size(); ++i)
         got << QString::fromLatin1(ps[static_cast<size_t>(i)]);
@@ -202,7 +200,7 @@ void SoakWatch::psEnds()
 bool SoakWatch::lastTitleOnAir() const
 {
     const auto &rds = device_.state().rds;
-    const QStringList want = Playout::psPieces(playout_.lastTitle());
+    const QStringList want = zfm::drill::Playout::psPieces(playout_.lastTitle());
     for (int i = 0; i < want.size(); ++i) {
         if (QString::fromLatin1(rds.ps[static_cast<size_t>(i)]) != want[i])
             return false;

@@ -17,7 +17,9 @@ class VirtualTransmitter;
 }
 } // namespace zfm
 
+namespace zfm::drill {
 class Playout;
+}
 
 // Watches what reaches the transmitter during the soak run and judges it
 // against what the title file held and what the scheduler was given.
@@ -31,8 +33,8 @@ class Playout;
 class SoakWatch : public QObject {
     Q_OBJECT
 public:
-    SoakWatch(
-        zfm::Station &station, zfm::vt::VirtualTransmitter &device, const Playout &playout, QObject *parent = nullptr);
+    SoakWatch(zfm::Station &station, zfm::vt::VirtualTransmitter &device, const zfm::drill::Playout &playout,
+        QObject *parent = nullptr);
 
     // A scheme the run put into the list: due at the start of minute `key`
     // (minutes since the epoch, local time) with this frequency and power.
@@ -82,7 +84,7 @@ private:
 
     zfm::Station &station_;
     zfm::vt::VirtualTransmitter &device_;
-    const Playout &playout_;
+    const zfm::drill::Playout &playout_;
     QElapsedTimer clock_;
 
     Snapshot atStart_;

@@ -22,10 +22,10 @@
 // title in order.
 #include "fuzz_check.h"
 
-#include "autoupdate/char_text.h"
 #include "autoupdate/field_reader.h"
 #include "autoupdate/ps_rebuild.h"
 #include "autoupdate/text_file.h"
+#include "link/char_text.h"
 
 #include <QStringDecoder>
 

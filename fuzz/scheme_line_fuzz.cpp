@@ -128,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ManualClock clock(now);
     ScheduleEvaluator evaluator(clock);
 
-    const auto first = evaluator.onTimerSchedule(record, false);
+    const auto first = evaluator.onTick(record);
     if (!enabled) {
         check(!first && evaluator.LastEvaluatedMinute() == EvaluatedMinute{}, "a switched-off scheduler waits");
         check(record.ScheduleChanged == changed, "a switched-off scheduler keeps the change");
@@ -137,9 +137,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     checkMatch(first, list, now, changed);
     // With nothing ticked the change waits for a line to be ticked.
     check(!record.ScheduleChanged || ticked == 0, "an evaluation takes the change");
-    check(!evaluator.onTimerSchedule(record, false), "each minute is evaluated once");
+    check(!evaluator.onTick(record), "each minute is evaluated once");
 
     clock.advanceMs(60 * 1000);
-    checkMatch(evaluator.onTimerSchedule(record, false), list, clock.now(), false);
+    checkMatch(evaluator.onTick(record), list, clock.now(), false);
     return 0;
 }

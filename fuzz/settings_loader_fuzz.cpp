@@ -15,17 +15,17 @@
 // wire but well-formed frames.
 #include "fuzz_check.h"
 
-#include "app/stored_values.h"
 #include "autoupdate/auto_update_engine.h"
 #include "link/clock.h"
 #include "link/encodings.h"
 #include "rds/rds_model.h"
-#include "rds/rds_upload.h"
 #include "rds/rt_ps_upload.h"
 #include "settings/key_table.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
+#include "station/stored_values.h"
 #include "transmitter/frequency.h"
+#include "transmitter/send_settings.h"
 #include "transmitter/transmitter_tables.h"
 
 #include <cctype>

@@ -1,9 +1,9 @@
 #include "app/alarms_page.h"
 
-#include "app/station.h"
 #include "app/tx_main_page.h"
 #include "app/widgets.h"
 #include "link/status_reply.h"
+#include "station/station.h"
 #include "transmitter/transmitter_tables.h"
 
 #include <QCheckBox>
@@ -73,7 +73,7 @@ AlarmsPage::AlarmsPage(Station &station, QWidget *parent) : QWidget(parent), sta
     buttons->addWidget(readTx_);
     buttons->addStretch();
     grid->addLayout(buttons, 1, 0);
-    connect(autoRead_, &QCheckBox::clicked, &station_, &Station::AutoReadChanged);
+    connect(autoRead_, &QCheckBox::clicked, &station_, &Station::setAutoRead);
     connect(readTx_, &QPushButton::clicked, this, &AlarmsPage::readTxClicked);
 
     QGroupBox *status = ui::frame(frame, QStringLiteral("Transmitter status"));

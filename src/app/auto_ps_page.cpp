@@ -1,8 +1,8 @@
 #include "app/auto_ps_page.h"
 
-#include "app/station.h"
 #include "app/widgets.h"
 #include "rds/rds_model.h"
+#include "station/station.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -192,7 +192,7 @@ void AutoPsPage::refresh()
     psYes_->setChecked(engine.psUpdateOn());
     psNo_->setChecked(!engine.psUpdateOn());
     // During a read-back the RT update rests; the choice on screen stays as it was.
-    if (!station_.ReadBackBusy) {
+    if (!station_.line().has(JobKind::ReadBack)) {
         rtYes_->setChecked(engine.rtUpdateOn());
         rtNo_->setChecked(!engine.rtUpdateOn());
     }

@@ -1,6 +1,6 @@
 #include "app/main_window.h"
 #include "app/resident_memory.h"
-#include "app/station.h"
+#include "station/station.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -5,16 +5,14 @@
 #include "app/alarms_page.h"
 #include "app/auto_ps_page.h"
 #include "app/rds_page.h"
-#include "app/schedule_driver.h"
 #include "app/scheduler_page.h"
 #include "app/setup_dialog.h"
 #include "app/side_panel.h"
-#include "app/station.h"
-#include "app/stored_values.h"
 #include "app/tx_main_page.h"
 #include "autoupdate/winamp_link.h"
 #include "link/clock.h"
 #include "settings/settings_store.h"
+#include "station/station.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -85,66 +83,42 @@ QString MainWindow::helpFilePath() { return QCoreApplication::applicationDirPath
 
 QString MainWindow::statusText() const { return status_->text(); }
 
+bool MainWindow::startedUp() const { return station_->isStartedUp(); }
+
 double MainWindow::progressValue() const { return side_->progressValue(); }
 
 void MainWindow::startUp()
 {
     SettingsRecord &r = station_->record();
-    r.MaxSchemeIndex = 20;
     // The player window is looked up once; only its handle is kept.
-    winAmp_ = std::make_unique<clsWinAMP>(r.WinAmpVersion);
-    if (!winAmp_->GotWnd())
-        winAmp_->GetWinAMPWnd();
+    winAmp_ = std::make_unique<WinampWindow>(r.WinAmpVersion);
+    if (!winAmp_->isFound())
+        winAmp_->findWindow();
 
     if (options_.splash) {
         AboutBox splash(this);
         splash.exec();
     }
 
-    const QStringList unreadable = station_->settings().LoadAllSettings();
-    const QStringList repaired = repairStoredValues(r);
-    station_->autoUpdate().restore();
-    winAmp_ = std::make_unique<clsWinAMP>(r.WinAmpVersion);
+    station_->loadSettings();
+    winAmp_ = std::make_unique<WinampWindow>(r.WinAmpVersion);
 
     buildPages();
     buildMenus();
     bindStation();
     // A fixed window, as large as its pages need with this platform's fonts.
     setFixedSize(sizeHint());
-
-    // The family option: the classic family also sets its line speed (stored).
-    if (r.MODE != kModeSmall)
-        station_->applyFamily(kModeClassic);
-    // A restored "Auto read TX" keeps "Read TX" disabled, as ticking it does.
-    station_->setReadTxEnabled(!r.AutoRead);
     refreshPages();
-    if (!unreadable.isEmpty() || !repaired.isEmpty())
-        station_->save();
 
-    station_->startTimers();
     previewTimer_.setInterval(1000);
-    connect(&previewTimer_, &QTimer::timeout, this, &MainWindow::PreviewTick);
+    connect(&previewTimer_, &QTimer::timeout, this, &MainWindow::previewTick);
     previewTimer_.start();
-    scheduleDriver_ = std::make_unique<ScheduleDriver>(*station_);
 
     if (r.TrayAtStart)
         QTimer::singleShot(0, this, &MainWindow::moveToTray);
-    openPortAtStart();
-}
-
-void MainWindow::openPortAtStart()
-{
     // The port opens at the family's own speed; a missing one is reported
     // once, switches the automatic work off and skips "Send settings at Start".
-    WireScript open;
-    open.pause(kWritePauseMs).open();
-    station_->runner().start(open, [this](LinkRunner::Outcome outcome) {
-        if (outcome != LinkRunner::Outcome::Completed)
-            return;
-        startedUp_ = true;
-        if (station_->record().SettingsAtStart)
-            station_->SendSettings(Attended::No);
-    });
+    station_->start();
 }
 
 void MainWindow::buildPages()
@@ -167,7 +141,7 @@ void MainWindow::buildPages()
     // The scheduler's tab is added last, once the others are in place.
     auto *scheduler = new SchedulerPage(*station_, tabs_);
     tabs_->addTab(scheduler, QLatin1String(kTabs[5].caption));
-    connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::TabSelected);
+    connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::tabSelected);
     row->addWidget(tabs_, 1);
 
     side_ = new SidePanel(*station_, central);
@@ -179,8 +153,8 @@ void MainWindow::buildPages()
     statusBar()->addWidget(status_, 1);
     statusBar()->setSizeGripEnabled(false);
 
-    connect(side_->sendSettings(), &QPushButton::clicked, this, [this] { station_->SendSettings(Attended::Yes); });
-    connect(side_->sendRtAndPs(), &QPushButton::clicked, station_.get(), &Station::SendRTAndPS);
+    connect(side_->sendSettings(), &QPushButton::clicked, station_.get(), &Station::sendSettings);
+    connect(side_->sendRtAndPs(), &QPushButton::clicked, station_.get(), &Station::sendRtAndPs);
     connect(side_->moveToTray(), &QPushButton::clicked, this, &MainWindow::moveToTray);
 }
 
@@ -192,7 +166,7 @@ void MainWindow::buildMenus()
     connect(setup, &QAction::triggered, this, [this] { SetupDialog::openFrom(*station_, this); });
     QAction *exit = file->addAction(QStringLiteral("E&xit"));
     exit->setObjectName(QStringLiteral("Exitmnu"));
-    connect(exit, &QAction::triggered, this, &MainWindow::Exitmnu_Click);
+    connect(exit, &QAction::triggered, this, &MainWindow::exitProgram);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction *contents = help->addAction(QStringLiteral("Contents"));
@@ -207,10 +181,7 @@ void MainWindow::buildMenus()
 void MainWindow::bindStation()
 {
     Station &s = *station_;
-    s.setMessenger([this](const QString &text) {
-        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZephyrineFM+"), text, QMessageBox::Ok, this);
-        box.exec();
-    });
+    connect(&s, &Station::message, this, &MainWindow::showMessage);
     connect(&s, &Station::statusChanged, this, [this](const QString &text, double progress) {
         status_->setText(text);
         side_->setProgress(progress);
@@ -221,24 +192,51 @@ void MainWindow::bindStation()
         alarms_->showStatus(reply);
         about_->firmware()->setText(reply.firmware);
     });
-    connect(alarms_, &AlarmsPage::readTxClicked, &s, &Station::ReadTX);
-    connect(side_->readRds(), &QPushButton::clicked, &s, &Station::ReadRDS);
+    connect(alarms_, &AlarmsPage::readTxClicked, &s, &Station::readTx);
+    connect(side_->readRds(), &QPushButton::clicked, &s, &Station::readRds);
     connect(&s, &Station::autoReadChanged, alarms_, &AlarmsPage::refresh);
     connect(&s, &Station::recordChanged, this, &MainWindow::refreshPages);
-    connect(&s, &Station::confirmationRequested, this, [this](const QString &text) {
-        // The static PS waits for the operator without blocking the window;
-        // the link stays held until the box is closed.
-        auto *box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("ZephyrineFM+"), text, QMessageBox::Ok, this);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        connect(box, &QMessageBox::finished, station_.get(), [this] { station_->runner().confirm(); });
-        box->open();
-    });
+    connect(&s, &Station::confirmationRequested, this, &MainWindow::showConfirmation);
+    connect(&s, &Station::exited, this, &MainWindow::finishExit);
     showButtons();
+}
+
+void MainWindow::showMessage(const QString &text)
+{
+    if ((messageBox_ && messageBox_->text() == text) || pendingMessages_.contains(text))
+        return;
+    pendingMessages_ << text;
+    showNextMessage();
+}
+
+void MainWindow::showNextMessage()
+{
+    if (messageBox_ || pendingMessages_.isEmpty() || exitDone_)
+        return;
+    auto *box = new QMessageBox(
+        QMessageBox::NoIcon, QStringLiteral("ZephyrineFM+"), pendingMessages_.takeFirst(), QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this] {
+        messageBox_.clear();
+        QTimer::singleShot(0, this, &MainWindow::showNextMessage);
+    });
+    messageBox_ = box;
+    box->open();
+}
+
+void MainWindow::showConfirmation(const QString &text)
+{
+    // The static PS waits for the operator without blocking the window; the
+    // line stays held until the box is closed.
+    auto *box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("ZephyrineFM+"), text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, station_.get(), &Station::confirm);
+    box->open();
 }
 
 void MainWindow::showButtons()
 {
-    const Station::Buttons &b = station_->buttons();
+    const Buttons &b = station_->buttons();
     side_->sendRtAndPs()->setEnabled(b.sendRtAndPs);
     side_->sendSettings()->setEnabled(b.sendSettings);
     side_->readRds()->setEnabled(b.readRds);
@@ -255,14 +253,14 @@ void MainWindow::refreshPages()
     showButtons();
 }
 
-void MainWindow::TabSelected(int index)
+void MainWindow::tabSelected(int index)
 {
     if (index >= 0 && index < static_cast<int>(std::size(kTabs)))
         helpContext_ = kTabs[index].helpContext;
-    station_->TabSelected();
+    station_->tabSelected();
 }
 
-void MainWindow::PreviewTick()
+void MainWindow::previewTick()
 {
     const PreviewFrame frame = preview_.tick(station_->record(), side_->previewScrollsRadioText());
     side_->showPreview(frame.text);
@@ -319,26 +317,17 @@ void MainWindow::showAbout()
     aboutBox_->activateWindow();
 }
 
-void MainWindow::Exitmnu_Click()
+void MainWindow::exitProgram()
 {
     if (exiting_)
         return;
     exiting_ = true;
-    SettingsRecord &r = station_->record();
-    if (!r.ShutDown) {
-        finishExit();
-        return;
-    }
-    // The transmitter is sent power 0; the operator's power stays stored.
-    r.ShutDownInProgress = true;
-    r.TXPower = 0;
-    station_->SendSettings(Attended::No, [this] { finishExit(); });
+    station_->exit();
 }
 
 void MainWindow::finishExit()
 {
     exitDone_ = true;
-    station_->port().close();
     if (tray_)
         tray_->hide();
     for (QWidget *w : QApplication::topLevelWidgets()) {
@@ -356,7 +345,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
         return;
     }
     event->ignore();
-    Exitmnu_Click();
+    exitProgram();
 }
 
 void MainWindow::changeEvent(QEvent *event)

@@ -9,6 +9,7 @@
 #include <memory>
 
 class QLabel;
+class QMessageBox;
 class QSystemTrayIcon;
 class QTabWidget;
 
@@ -20,12 +21,11 @@ class AlarmsPage;
 class AutoPsPage;
 class Clock;
 class RdsPage;
-class ScheduleDriver;
 class SettingsStore;
 class SidePanel;
 class Station;
 class TxMainPage;
-class clsWinAMP;
+class WinampWindow;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -43,16 +43,15 @@ public:
     ~MainWindow() override;
 
     Station &station() { return *station_; }
-    ScheduleDriver &scheduleDriver() { return *scheduleDriver_; }
     int helpContext() const { return helpContext_; }
     QString statusText() const;
     double progressValue() const;
     QTabWidget *tabs() const { return tabs_; }
     // Whether start-up has finished all of its steps (it stops early when the port is missing).
-    bool startedUp() const { return startedUp_; }
+    bool startedUp() const;
 
     // The "Exit" menu command; closing the window does the same.
-    void Exitmnu_Click();
+    void exitProgram();
     // "Move To Tray" and the tray icon's activation.
     void moveToTray();
     void restoreFromTray();
@@ -75,19 +74,21 @@ private:
     void buildPages();
     void bindStation();
     void startUp();
-    void openPortAtStart();
-    void TabSelected(int index);
+    void tabSelected(int index);
     void refreshPages();
     void showButtons();
-    void PreviewTick();
+    void previewTick();
+    // One message box at a time, without stopping the window; a text already
+    // shown or waiting is not queued again.
+    void showMessage(const QString &text);
+    void showNextMessage();
+    void showConfirmation(const QString &text);
     void finishExit();
 
     std::unique_ptr<SettingsStore> ownStore_;
     std::unique_ptr<Clock> ownClock_;
     std::unique_ptr<Station> station_;
-    std::unique_ptr<clsWinAMP> winAmp_;
-    // The scheduler and the clock; they stop before the station goes.
-    std::unique_ptr<ScheduleDriver> scheduleDriver_;
+    std::unique_ptr<WinampWindow> winAmp_;
     Options options_;
 
     QTabWidget *tabs_ = nullptr;
@@ -100,12 +101,13 @@ private:
     QLabel *status_ = nullptr;
     QSystemTrayIcon *tray_ = nullptr;
     QPointer<AboutBox> aboutBox_;
+    QPointer<QMessageBox> messageBox_;
+    QStringList pendingMessages_;
 
     QTimer previewTimer_;
     Preview preview_;
 
     int helpContext_ = 20;
-    bool startedUp_ = false;
     bool exiting_ = false;
     bool exitDone_ = false;
 };

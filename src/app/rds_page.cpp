@@ -1,9 +1,9 @@
 #include "app/rds_page.h"
 
-#include "app/station.h"
 #include "app/tx_main_page.h"
 #include "app/widgets.h"
 #include "rds/rds_model.h"
+#include "station/station.h"
 #include "transmitter/transmitter_tables.h"
 
 #include <QCheckBox>

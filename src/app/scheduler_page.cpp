@@ -1,9 +1,9 @@
 #include "app/scheduler_page.h"
 
 #include "app/scheme_editor_dialog.h"
-#include "app/station.h"
 #include "app/widgets.h"
 #include "link/clock.h"
+#include "station/station.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>

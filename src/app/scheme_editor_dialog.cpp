@@ -1,8 +1,8 @@
 #include "app/scheme_editor_dialog.h"
 
-#include "app/station.h"
 #include "app/transmitter_controls.h"
 #include "app/widgets.h"
+#include "station/station.h"
 #include "transmitter/frequency.h"
 
 #include <QCheckBox>

@@ -1,14 +1,11 @@
 #include "app/setup_dialog.h"
 
-#include "app/station.h"
-#include "app/stored_values.h"
 #include "app/widgets.h"
-#include "link/encodings.h"
 #include "link/port_map.h"
-#include "rds/rds_upload.h"
+#include "settings/line_speed.h"
+#include "station/station.h"
 
 #include <QComboBox>
-#include <QEventLoop>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,7 +15,6 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStatusBar>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -26,52 +22,6 @@
 namespace zfm {
 
 namespace {
-
-struct SearchSpeed {
-    const char *line;
-    const char *text;
-};
-// The speeds the transmitter's jumpers offer; position + 1 is the "COMSpeed" code.
-constexpr SearchSpeed kSpeeds[] = {
-    {"2400,n,8,1", "2400"},
-    {"9600,n,8,1", "9600"},
-    {"14400,n,8,1", "14400"},
-    {"19200,n,8,1", "19200"},
-    {"38400,n,8,1", "38400"},
-};
-static_assert(std::size(kSpeeds) == 5);
-constexpr int kClassicSpeed = 1;
-constexpr int kSmallSpeed = 4;
-
-// Ports 1 to 15 are searched; the last number is never tried.
-constexpr int kLastSearchedPort = kComPorts - 1;
-constexpr int kPauseShortMs = 500;
-constexpr int kAnswerWaitMs = 400;
-
-const SearchSpeed *speedOfText(const QString &text)
-{
-    for (const SearchSpeed &s : kSpeeds) {
-        if (text == QLatin1String(s.text))
-            return &s;
-    }
-    return nullptr;
-}
-
-int comSpeedOfText(const QString &text)
-{
-    const SearchSpeed *s = speedOfText(text);
-    return s ? static_cast<int>(s - kSpeeds) + 1 : 0;
-}
-
-// The speed the search tries: the family's own, 2400 when no family is chosen.
-int searchSpeedIndex(int16_t mode)
-{
-    if (mode == kModeSmall)
-        return kSmallSpeed;
-    if (mode == kModeClassic || mode == kModeClassicAlias)
-        return kClassicSpeed;
-    return 0;
-}
 
 const QString kHelpText = QStringLiteral(
     "COM port: Select correct COM port here. Usually this would be COM1!\n\n"
@@ -108,16 +58,19 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption, c
 
 } // namespace
 
-SetupDialog::SetupDialog(Station &station, QWidget *parent)
-    : QDialog(parent), station_(station), testPort_(station.record(), nullptr)
+SetupDialog::SetupDialog(Station &station, QWidget *parent) : QDialog(parent), station_(station)
 {
     setObjectName(QStringLiteral("frmSetup"));
     setWindowTitle(QStringLiteral("ZephyrineFM+ Setup"));
-    connect(&testPort_, &SerialLink::received, this, [this](char c) {
-        if (c != '$')
-            answer_.append(c);
-    });
     build();
+    PortProbe &probe = station_.portProbe();
+    connect(&probe, &PortProbe::statusChanged, this, &SetupDialog::setStatus);
+    connect(&probe, &PortProbe::finished, this, &SetupDialog::probeFinished);
+    // Exit takes the line back while the window is open.
+    connect(&station_, &Station::setupEnded, this, [this] {
+        if (!finished_)
+            done(QDialog::Rejected);
+    });
 }
 
 SetupDialog::~SetupDialog() { finish(); }
@@ -162,10 +115,12 @@ void SetupDialog::build()
     ui::addRow(form, QStringLiteral("Serial ports:"), devices_);
 
     speeds_ = ui::list(frame, "cmbBaudRate", {});
-    for (const SearchSpeed &s : kSpeeds)
+    for (const LineSpeed &s : kLineSpeeds)
         speeds_->addItem(QLatin1String(s.text));
     speeds_->setToolTip(QStringLiteral("COM port speed, set jumpers correctly to match this value!"));
-    speedCaption_ = ui::addRow(form, QStringLiteral("Baud rate:"), speeds_);
+    ui::addRow(form, QStringLiteral("Baud rate:"), speeds_);
+    // The speed follows the device family; the operator does not choose it here.
+    form->setRowVisible(speeds_, false);
     row->addWidget(frame, 1);
 
     auto *buttons = new QVBoxLayout;
@@ -192,9 +147,9 @@ void SetupDialog::build()
         station_.save();
         accept();
     });
-    connect(autoscan_, &QPushButton::clicked, this, &SetupDialog::PortSearch);
-    connect(test_, &QPushButton::clicked, this, &SetupDialog::CommunicationTest);
-    connect(help_, &QPushButton::clicked, this, &SetupDialog::showHelp);
+    connect(autoscan_, &QPushButton::clicked, this, &SetupDialog::searchPorts);
+    connect(test_, &QPushButton::clicked, this, &SetupDialog::testPort);
+    connect(help_, &QPushButton::clicked, this, [this] { showBox(QStringLiteral("ZephyrineFM+ Setup"), kHelpText); });
     connect(ports_, &QComboBox::currentIndexChanged, this, &SetupDialog::portChanged);
     connect(speeds_, &QComboBox::currentIndexChanged, this, &SetupDialog::speedChanged);
     connect(device_, &QLineEdit::editingFinished, this, [this] { assignDevice(device_->text()); });
@@ -216,67 +171,42 @@ void SetupDialog::openFrom(Station &station, QWidget *parent)
     }
     auto *dialog = new SetupDialog(station, parent);
     connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
-    const QPointer<SetupDialog> guard(dialog);
-    // The window closes the main port: a running upload is let finish first.
-    station.whenLinkFree([guard] {
-        if (!guard)
-            return;
-        guard->load();
-        guard->setModal(true);
-        guard->show();
+    // Shown once the line is the window's: a running upload is let finish first.
+    auto shown = std::make_shared<QMetaObject::Connection>();
+    *shown = connect(&station, &Station::setupReady, dialog, [dialog, shown] {
+        QObject::disconnect(*shown);
+        dialog->load();
+        dialog->setModal(true);
+        dialog->show();
     });
+    station.openSetup();
 }
 
 void SetupDialog::load()
 {
-    SettingsRecord &r = station_.record();
-    const QStringList unreadable = station_.settings().LoadAllSettings();
-    const QStringList repaired = repairStoredValues(r);
-    if (!unreadable.isEmpty() || !repaired.isEmpty())
-        station_.save();
-    emit station_.recordChanged();
-    loaded_ = true;
+    station_.reloadSettings();
+    const SettingsRecord &r = station_.record();
     {
         const QSignalBlocker blockPorts(ports_);
         const QSignalBlocker blockSpeeds(speeds_);
         ports_->setCurrentIndex(r.COMSelected >= 1 && r.COMSelected <= kComPorts ? r.COMSelected - 1 : -1);
         speeds_->setCurrentIndex(r.COMSpeed >= 1 && r.COMSpeed <= speeds_->count() ? r.COMSpeed - 1 : -1);
-        // The speed follows the device family; the operator does not choose it here.
-        auto *form = qobject_cast<QFormLayout *>(speeds_->parentWidget()->layout());
-        if (form)
-            form->setRowVisible(speeds_, false);
-        const int family = searchSpeedIndex(r.MODE);
-        if (r.MODE == kModeSmall || family == kClassicSpeed) {
-            speeds_->setCurrentIndex(family);
-            testPort_.applyLineSettings(QLatin1String(kSpeeds[family].line));
-        }
+        // The test talks at the family's speed.
+        if (r.MODE == kModeSmall || r.MODE == kModeClassic || r.MODE == kModeClassicAlias)
+            speeds_->setCurrentText(QLatin1String(searchLineSpeed(r.MODE).text));
     }
     refreshDeviceList();
     showDevice();
     setStatus(QString());
 }
 
-void SetupDialog::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (activated_)
-        return;
-    activated_ = true;
-    // The window has the line to itself while it is open.
-    station_.port().close();
-    station_.SetupWindowOpen = true;
-    answer_.clear();
-}
-
 void SetupDialog::done(int result)
 {
     if (running_) {
-        // A test or search is waiting: it stops at once and the window goes
-        // away; the run itself ends (closing the test port) and closes for good.
-        stopAsked_ = true;
+        // A test or search is under way: the window goes away at once, the
+        // probe stops at its next step and the window then closes for good.
         closeWith_ = result;
-        if (pause_)
-            pause_->quit();
+        station_.portProbe().stop();
         hide();
         return;
     }
@@ -284,27 +214,12 @@ void SetupDialog::done(int result)
     QDialog::done(result);
 }
 
-void SetupDialog::closeIfAsked()
-{
-    if (!closeWith_)
-        return;
-    const int result = *closeWith_;
-    closeWith_.reset();
-    done(result);
-}
-
 void SetupDialog::finish()
 {
     if (finished_)
         return;
     finished_ = true;
-    testPort_.close();
-    if (loaded_) {
-        // Loading the settings left the main port's line at 38400; the next
-        // sender must talk at the family's own speed.
-        station_.port().applyComSpeed(isSmallFamily(station_.record()) ? 5 : 2);
-    }
-    station_.SetupWindowOpen = false;
+    station_.closeSetup();
 }
 
 QString SetupDialog::statusText() const { return status_->text(); }
@@ -326,127 +241,41 @@ void SetupDialog::setRunning(bool running)
         showDevice();
 }
 
-void SetupDialog::wait(int ms)
-{
-    if (stopAsked_)
-        return;
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(ms);
-    pause_ = &loop;
-    loop.exec();
-    pause_ = nullptr;
-}
-
-void SetupDialog::PauseShort() { wait(kPauseShortMs); }
-
-bool SetupDialog::HWTest()
-{
-    answer_.clear();
-    if (!testPort_.write(commandFrame(1, "FM", " ")))
-        return false;
-    wait(kAnswerWaitMs);
-    return answer_.startsWith("Alarm");
-}
-
-void SetupDialog::CommunicationTest()
+void SetupDialog::testPort()
 {
     if (running_)
         return;
-    const int n = selectedPort();
-    if (const SearchSpeed *speed = speedOfText(speeds_->currentText()))
-        testPort_.applyLineSettings(QLatin1String(speed->line));
     setRunning(true);
-    setStatus(QStringLiteral("Scanning port COM %1").arg(n));
-    station_.port().close();
-    answer_.clear();
-
-    std::optional<LinkFailure> failure = testPort_.openNumber(n);
-    if (!failure) {
-        // The status request, paced like every frame the main port writes.
-        const QByteArray parts[] = {QByteArray(1, kLeadIn), QByteArrayLiteral("FM"), QByteArray(1, kSeparator),
-            QByteArrayLiteral(" "), QByteArray(1, kTerminator)};
-        for (size_t i = 0; i < std::size(parts) && !failure; ++i) {
-            if (!testPort_.write(parts[i]))
-                failure = LinkFailure{LinkFailure::Kind::LineLost, n, testPort_.openDevice(), {}};
-            else if (i + 1 < std::size(parts))
-                wait(kWritePauseMs);
-        }
-    }
-    if (!failure)
-        PauseShort();
-    testPort_.close();
-    setRunning(false);
-    setStatus(QString());
-
-    if (!stopAsked_) {
-        if (failure && failure->kind == LinkFailure::Kind::PortMissing)
-            showResult(QStringLiteral("notOK"), QStringLiteral("Selected COM port does not exist."));
-        else if (failure) // it is there but cannot be used: say why
-            showResult(QStringLiteral("notOK"), failure->message());
-        else if (!answer_.isEmpty())
-            showResult(QStringLiteral("OK"), QStringLiteral("Correct settings!"));
-        else
-            showResult(QStringLiteral("notOK"), QStringLiteral("Wrong COM port or wrong baud rate."));
-    }
-    answer_.clear();
-    closeIfAsked();
+    station_.portProbe().testPort(selectedPort(), speeds_->currentText());
 }
 
-void SetupDialog::PortSearch()
+void SetupDialog::searchPorts()
 {
     if (running_)
         return;
-    const int index = searchSpeedIndex(station_.record().MODE);
-    const SearchSpeed &speed = kSpeeds[index];
     setRunning(true);
-    station_.port().close();
+    station_.portProbe().search(station_.record().MODE);
+}
 
-    int found = 0;
-    for (int n = 1; n <= kLastSearchedPort && !stopAsked_; ++n) {
-        testPort_.close();
-        if (!testPort_.exists(n)) {
-            // Nothing to settle or wait for on a port that is not there.
-            setStatus(QStringLiteral("Scanning port %1").arg(n));
-            continue;
-        }
-        PauseShort();
-        setStatus(QStringLiteral("Scanning port %1").arg(n));
-        PauseShort();
-        if (stopAsked_)
-            break;
-        testPort_.applyLineSettings(QLatin1String(speed.line));
-        if (testPort_.openNumber(n)) {
-            // Busy, forbidden or not a serial port: no transmitter answers there.
-            PauseShort();
-            continue;
-        }
-        setStatus(QStringLiteral("Scanning port %1 at %2 bps").arg(n).arg(QLatin1String(speed.text)));
-        if (HWTest()) {
-            found = n;
-            break;
-        }
-        testPort_.close();
-    }
-    testPort_.close();
-
-    if (found) {
-        if (!stopAsked_) {
-            tell(QStringLiteral("FM transmitter found on port %1 at Baudrate %2")
-                     .arg(found)
-                     .arg(QLatin1String(speed.text)));
-        }
-        storePort(found, index + 1);
-    } else if (!stopAsked_) {
-        // A failed search leaves the operator's port as it was.
-        setStatus(QStringLiteral(" "));
-        tell(QStringLiteral("Sorry, can't find FM transmitter on any of the ports."));
-    }
+void SetupDialog::probeFinished(const PortProbe::Result &result)
+{
     setRunning(false);
-    closeIfAsked();
+    if (closeWith_) {
+        const int close = *closeWith_;
+        closeWith_.reset();
+        done(close);
+        return;
+    }
+    using Kind = PortProbe::Result::Kind;
+    if (result.kind == Kind::Found)
+        storePort(result.comNumber, result.comSpeed);
+    // A failed search leaves the operator's port as it was.
+    if (result.kind == Kind::Stopped)
+        return;
+    if (result.caption.isEmpty())
+        showBox(QStringLiteral("ZephyrineFM+"), result.text);
+    else
+        showBox(result.caption, result.text, result.kind == Kind::Answered ? "frmOK" : "frmNotOK");
 }
 
 int SetupDialog::selectedPort() const { return ports_->currentIndex() + 1; }
@@ -462,10 +291,10 @@ void SetupDialog::portChanged(int index)
 
 void SetupDialog::speedChanged(int index)
 {
-    const int code = comSpeedOfText(speeds_->itemText(index));
-    if (code == 0)
+    const LineSpeed *speed = lineSpeedOfText(speeds_->itemText(index));
+    if (!speed)
         return;
-    station_.record().COMSpeed = static_cast<int16_t>(code);
+    station_.record().COMSpeed = speed->comSpeed;
     station_.save();
 }
 
@@ -514,7 +343,7 @@ void SetupDialog::showDevice()
         // A device the system does not list (unplugged, or a kind it does not
         // enumerate) stays shown for its number.
         current = devices_->count();
-        devices_->addItem(testPort_.exists(n) ? path : path + QStringLiteral(" (not present)"), path);
+        devices_->addItem(deviceExists(path) ? path : path + QStringLiteral(" (not present)"), path);
     }
     devices_->setCurrentIndex(current);
 }
@@ -535,23 +364,13 @@ void SetupDialog::assignDevice(const QString &path)
     showDevice();
 }
 
-void SetupDialog::tell(const QString &text)
+void SetupDialog::showBox(const QString &caption, const QString &text, const char *objectName)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZephyrineFM+"), text, QMessageBox::Ok, this);
-    box.exec();
-}
-
-void SetupDialog::showResult(const QString &caption, const QString &text)
-{
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, this);
-    box.setObjectName(caption == QLatin1String("OK") ? QStringLiteral("frmOK") : QStringLiteral("frmNotOK"));
-    box.exec();
-}
-
-void SetupDialog::showHelp()
-{
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZephyrineFM+ Setup"), kHelpText, QMessageBox::Ok, this);
-    box.exec();
+    auto *box = new QMessageBox(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, this);
+    if (objectName)
+        box->setObjectName(QLatin1String(objectName));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 } // namespace zfm

@@ -1,8 +1,8 @@
 #include "app/side_panel.h"
 
-#include "app/station.h"
 #include "app/tx_main_page.h"
 #include "app/widgets.h"
+#include "station/station.h"
 #include "transmitter/transmitter_tables.h"
 
 #include <QCheckBox>

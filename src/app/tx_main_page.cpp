@@ -1,8 +1,8 @@
 #include "app/tx_main_page.h"
 
-#include "app/station.h"
 #include "app/transmitter_controls.h"
 #include "app/widgets.h"
+#include "station/station.h"
 #include "transmitter/frequency.h"
 #include "transmitter/transmitter_tables.h"
 
@@ -65,8 +65,8 @@ TxMainPage::TxMainPage(Station &station, QWidget *parent) : QWidget(parent), sta
         familyFrame, "optClassic", QStringLiteral("LumidraxFM+ v5.0"), QStringLiteral("9600bps (LumidraxFM V5)"));
     familyLayout->addWidget(small_);
     familyLayout->addWidget(classic_);
-    connect(small_, &QRadioButton::clicked, this, [this] { station_.applyFamily(kModeSmall); });
-    connect(classic_, &QRadioButton::clicked, this, [this] { station_.applyFamily(kModeClassic); });
+    connect(small_, &QRadioButton::clicked, this, [this] { station_.chooseFamily(kModeSmall); });
+    connect(classic_, &QRadioButton::clicked, this, [this] { station_.chooseFamily(kModeClassic); });
 
     QGroupBox *stereoFrame = ui::frame(this, QStringLiteral("Stereo/mono"));
     auto *stereoLayout = new QVBoxLayout(stereoFrame);

@@ -1,9 +1,9 @@
 #include "autoupdate/auto_update_engine.h"
 
-#include "autoupdate/char_text.h"
 #include "autoupdate/field_reader.h"
 #include "autoupdate/text_file.h"
 #include "autoupdate/update_scripts.h"
+#include "link/char_text.h"
 #include "link/clock.h"
 #include "settings/settings.h"
 
@@ -77,6 +77,7 @@ void AutoUpdateEngine::setRtUpdate(bool yes)
 {
     record().RTSwitch = yes ? 1 : 0;
     save();
+    emit rtUpdateChosen();
     emit changed();
 }
 
@@ -141,6 +142,7 @@ void AutoUpdateEngine::switchOff()
     record().AutoPS = 0;
     record().RTSwitch = 0;
     type_ = AutoUpdateType::TurnOff;
+    emit rtUpdateChosen();
 }
 
 void AutoUpdateEngine::CheckAutoUpdate()
@@ -247,7 +249,7 @@ WireScript AutoUpdateEngine::rtPart(bool readBackBusy)
     r.RT = rtBox_;
     save();
     emit changed();
-    return autoRtUploadScript(r.RT);
+    return autoRtUploadScript(r);
 }
 
 void AutoUpdateEngine::rtUploadFinished(bool completed)

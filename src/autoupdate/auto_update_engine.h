@@ -20,10 +20,10 @@ inline const QString kFileNotFoundMessage
                      "Program will now disable auto update, you can turn it back on once you've eliminated the "
                      "problem!");
 
-// What one tick asks of the window. A tick with a message has ended: it
-// carries no script and no RT part.
+// What one tick asks for. A tick with a message has ended: it carries no
+// script and no RT part.
 struct AutoUpdateTickResult {
-    QString message; // show in a modal box with an OK button, when not empty
+    QString message; // for the operator, when not empty
     WireScript psUpload; // run when not empty, then call psUploadFinished()
     bool runRtPart = false; // go on with the RT part (after the PS upload, if any)
 };
@@ -32,37 +32,6 @@ struct AutoUpdateTickResult {
 // "AUTO &PS, RT" options, the title display, the RT box's text and the once-a-
 // second tick. Plain logic: it reads the files, changes and saves the settings
 // record and hands back wire scripts; it never touches the port or a widget.
-//
-// Wiring (the window):
-//   - after LoadAllSettings at start-up: restore(); show the controls from the
-//     getters, and again whenever changed() is emitted;
-//   - control handlers: setPsUpdate / setRtUpdate ("Yes"/"No"), setType,
-//     setDelay, setInsertDate, setPsPath / setRtPath (the path boxes and the
-//     file choosers), setRtBoxText (every change of the RT box, including its
-//     padding when it loses the focus), titleDisplayClicked;
-//   - the failure action of a missing port calls CheckAutoUpdate();
-//   - the 1000 ms timer, skipped while the link runner is busy or an earlier
-//     tick's message is still open:
-//
-//       const AutoUpdateTickResult r = engine.tick(readBackBusy);
-//       if (!r.message.isEmpty()) { showMessage(r.message); return; }
-//       auto runRt = [this] {
-//           runner.start(rtLeadInScript(), [this](LinkRunner::Outcome) {
-//               WireScript rt = engine.rtPart(readBackBusy);
-//               if (!rt.empty())
-//                   runner.start(std::move(rt), [this](LinkRunner::Outcome o) {
-//                       engine.rtUploadFinished(o == LinkRunner::Outcome::Completed);
-//                   });
-//           });
-//       };
-//       if (!r.psUpload.empty())
-//           runner.start(r.psUpload, [this, rt = r.runRtPart, runRt](LinkRunner::Outcome o) {
-//               engine.psUploadFinished(o == LinkRunner::Outcome::Completed);
-//               if (o == LinkRunner::Outcome::Completed && rt)
-//                   runRt(); // a failed upload ends the tick: one message per burst
-//           });
-//       else if (r.runRtPart)
-//           runRt();
 //
 // Files: the PS file is read on every tick with either update on, the RT file
 // on every RT part; only a bounded start of each is read. A new title, or a
@@ -120,6 +89,8 @@ public:
 signals:
     // Something the page shows has changed.
     void changed();
+    // The RadioText update was switched on or off (by the operator, or by a failure).
+    void rtUpdateChosen();
 
 private:
     SettingsRecord &record();

@@ -1,6 +1,6 @@
 #include "autoupdate/ps_rebuild.h"
 
-#include "autoupdate/char_text.h"
+#include "link/char_text.h"
 
 #include <algorithm>
 

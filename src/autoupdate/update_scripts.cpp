@@ -1,20 +1,20 @@
 #include "autoupdate/update_scripts.h"
 
-#include "autoupdate/char_text.h"
 #include "link/encodings.h"
 #include "rds/ps_upload.h"
+#include "rds/rds_model.h"
+#include "settings/line_speed.h"
 
 namespace zfm {
 
 namespace {
 constexpr int kRtLeadInPauses = 4;
-constexpr int kRtChars = 64;
 } // namespace
 
 WireScript autoPsUploadScript(const SettingsRecord &record)
 {
     WireScript s;
-    s.pause(kWritePauseMs).open(LineSource::ComSpeed);
+    s.pause(kWritePauseMs).openWithLine(lineSettingsForSpeed(record.COMSpeed));
     s.append(dynamicPsFrames(record));
     return s.pause(kWritePauseMs).close().ready();
 }
@@ -27,21 +27,12 @@ WireScript rtLeadInScript()
     return s;
 }
 
-QByteArray rtFrameValue(const QString &rt)
-{
-    qsizetype start = 0;
-    while (start < rt.size() && rt[start] == u' ')
-        ++start;
-    const QString value = rt.mid(start) + QString(3, QChar(kCarriageReturn));
-    return Text(leftChars(value, kRtChars));
-}
-
-WireScript autoRtUploadScript(const QString &rt)
+WireScript autoRtUploadScript(const SettingsRecord &record)
 {
     WireScript s;
-    s.close().open(LineSource::ComSpeed, {}, true).pause(kWritePauseMs);
+    s.close().openWithLine(lineSettingsForSpeed(record.COMSpeed), true).pause(kWritePauseMs);
     s.frameHead(1, "RT").status(QStringLiteral("Sending RT to RDS encoder... 50%"), 1);
-    s.write(rtFrameValue(rt)).pause(kWritePauseMs);
+    s.write(rtValue(record.RT)).pause(kWritePauseMs);
     s.write(QByteArray(1, kTerminator)).pause(kWritePauseMs);
     return s.ready();
 }

@@ -15,13 +15,9 @@ WireScript autoPsUploadScript(const SettingsRecord &record);
 // The four frame pauses (200 ms) in front of every look at the RT file.
 WireScript rtLeadInScript();
 
-// The RadioText alone: close the port, reopen it with the "COMSpeed" line
-// settings, 10 ms, the "RT" frame with 10 ms after its terminator, "Ready".
-// The port is left open.
-WireScript autoRtUploadScript(const QString &rt);
-
-// The "RT" frame's value: the text without leading blanks, then three CR, cut
-// to 64 characters.
-QByteArray rtFrameValue(const QString &rt);
+// The RadioText (RT) alone: close the port, reopen it with the "COMSpeed"
+// line settings, 10 ms, the "RT" frame with 10 ms after its terminator,
+// "Ready". The port is left open.
+WireScript autoRtUploadScript(const SettingsRecord &record);
 
 } // namespace zfm

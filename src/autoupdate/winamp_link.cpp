@@ -6,13 +6,13 @@
 
 namespace zfm {
 
-clsWinAMP::clsWinAMP(const QString &winAmpVersion, WindowSearch search)
+WinampWindow::WinampWindow(const QString &winAmpVersion, WindowSearch search)
     : version_(winAmpVersion), search_(std::move(search))
 {
-    GetWinAMPWnd();
+    findWindow();
 }
 
-uintptr_t clsWinAMP::GetWinAMPWnd()
+uintptr_t WinampWindow::findWindow()
 {
     uintptr_t handle = 0;
     // Exact, case-sensitive names: the default "Studio" matches neither and searches nothing.
@@ -25,7 +25,7 @@ uintptr_t clsWinAMP::GetWinAMPWnd()
     return handle_;
 }
 
-clsWinAMP::WindowSearch clsWinAMP::platformWindowSearch()
+WinampWindow::WindowSearch WinampWindow::platformWindowSearch()
 {
 #ifdef Q_OS_WIN
     return [](const QString &className) {

@@ -9,16 +9,16 @@ namespace zfm {
 
 // Finds the Winamp player's main window by its class name. The handle is kept
 // for the life of the program; nothing else reads it or talks to the player.
-class clsWinAMP {
+class WinampWindow {
 public:
     // A top-level window search by class name (no title); 0 when none is open.
     using WindowSearch = std::function<uintptr_t(const QString &className)>;
 
     // Creating the object searches once, as the player version says.
-    explicit clsWinAMP(const QString &winAmpVersion, WindowSearch search = platformWindowSearch());
+    explicit WinampWindow(const QString &winAmpVersion, WindowSearch search = platformWindowSearch());
 
-    uintptr_t GetWinAMPWnd();
-    bool GotWnd() const { return found_; }
+    uintptr_t findWindow();
+    bool isFound() const { return found_; }
 
     // The platform's own search: FindWindow on Windows; nothing elsewhere,
     // where top-level windows have no class names.

@@ -6,6 +6,8 @@
 
 #include <QThread>
 
+#include <algorithm>
+
 namespace zfm {
 
 namespace {
@@ -35,11 +37,19 @@ bool LinkRunner::start(WireScript script, Done done)
         return false;
     script_ = std::move(script);
     index_ = 0;
+    stopAsked_ = false;
+    insideFrame_ = false;
     done_ = std::move(done);
-    nextAtNs_ = elapsed_.nsecsElapsed();
+    // The line rests a moment after the last script's last write (a test
+    // frame ends on its terminator), so that a port closed or given another
+    // speed never catches the tail of the frame before.
+    nextAtNs_ = std::max(elapsed_.nsecsElapsed(), lastWriteNs_ + kWritePauseMs * 1'000'000LL);
     busy_ = true;
     emit busyChanged(true);
-    advance();
+    // The first step waits for a turn of the event loop as well, so whatever
+    // reads the line (a device simulated in this process) has taken the last
+    // script's bytes before this one may close the port or change its speed.
+    timer_.start(0);
     return true;
 }
 
@@ -51,6 +61,23 @@ void LinkRunner::confirm()
     // The pause after the confirmation counts from now, not from the last write.
     nextAtNs_ = elapsed_.nsecsElapsed();
     QTimer::singleShot(0, this, &LinkRunner::advance);
+}
+
+void LinkRunner::stop()
+{
+    if (!busy_)
+        return;
+    stopAsked_ = true;
+    if (awaitingConfirm_)
+        confirm();
+}
+
+bool LinkRunner::beginsFrame(const Step &s) const
+{
+    if (insideFrame_)
+        return false;
+    return std::holds_alternative<step::WriteClock>(s)
+        || (std::holds_alternative<step::Write>(s) && !std::get<step::Write>(s).bytes.isEmpty());
 }
 
 void LinkRunner::advance()
@@ -69,6 +96,10 @@ void LinkRunner::advance()
         // The end waits like a step: a script's last pause holds off the next script.
         if (index_ == steps.size()) {
             finish(Outcome::Completed);
+            return;
+        }
+        if (stopAsked_ && beginsFrame(steps[index_])) {
+            finish(Outcome::Stopped);
             return;
         }
         if (!execute(steps[index_++]))
@@ -101,6 +132,8 @@ bool LinkRunner::execute(const Step &s)
             fail(*failure);
             return false;
         }
+    } else if (const auto *l = std::get_if<step::Line>(&s)) {
+        link_.applyLineSettings(l->line);
     } else if (std::holds_alternative<step::Close>(s)) {
         link_.close();
     } else if (const auto *cf = std::get_if<step::Confirm>(&s)) {
@@ -118,8 +151,16 @@ bool LinkRunner::write(const QByteArray &bytes)
         fail(LinkFailure{LinkFailure::Kind::LineLost, link_.openComNumber(), link_.openDevice(), {}});
         return false;
     }
+    // Values never hold the framing bytes, so the bytes alone tell where a
+    // frame begins and ends.
+    if (!bytes.isEmpty()) {
+        if (bytes.front() == kLeadIn)
+            insideFrame_ = true;
+        if (bytes.back() == kTerminator)
+            insideFrame_ = false;
+    }
     // The next pause counts from the moment this write returned.
-    nextAtNs_ = elapsed_.nsecsElapsed();
+    nextAtNs_ = lastWriteNs_ = elapsed_.nsecsElapsed();
     if (writeObserver_)
         writeObserver_(began, nextAtNs_, bytes);
     return true;
@@ -140,6 +181,8 @@ void LinkRunner::finish(Outcome outcome)
     busy_ = false;
     script_ = WireScript();
     index_ = 0;
+    stopAsked_ = false;
+    insideFrame_ = false;
     Done done = std::move(done_);
     done_ = {};
     emit busyChanged(false);

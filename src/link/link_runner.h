@@ -20,7 +20,7 @@ class SerialLink;
 class LinkRunner : public QObject {
     Q_OBJECT
 public:
-    enum class Outcome { Completed, Failed };
+    enum class Outcome { Completed, Failed, Stopped };
     using Done = std::function<void(Outcome)>;
 
     LinkRunner(SerialLink &link, const Clock &clock, QObject *parent = nullptr);
@@ -30,6 +30,12 @@ public:
     bool isBusy() const { return busy_; }
     // The operator acknowledged the confirmation the script asked for.
     void confirm();
+    // Ends the script at its next frame boundary: the frame on the line is
+    // finished (a confirmation inside it counts as given), the pauses after it
+    // are kept, and the script ends before its next frame begins.
+    void stop();
+    // Whether a frame has begun on the line and not yet ended.
+    bool insideFrame() const { return insideFrame_; }
 
     SerialLink &link() { return link_; }
 
@@ -50,6 +56,8 @@ private:
     void advance();
     // Runs one step; false when the script must stop or wait.
     bool execute(const Step &s);
+    // Whether the step would put the first byte of a frame on the line.
+    bool beginsFrame(const Step &s) const;
     bool write(const QByteArray &bytes);
     void fail(const LinkFailure &failure);
     void finish(Outcome outcome);
@@ -62,8 +70,11 @@ private:
     WireScript script_;
     size_t index_ = 0;
     qint64 nextAtNs_ = 0;
+    qint64 lastWriteNs_ = -1'000'000'000;
     bool busy_ = false;
     bool awaitingConfirm_ = false;
+    bool stopAsked_ = false;
+    bool insideFrame_ = false;
     Done done_;
     WriteObserver writeObserver_;
 };

@@ -1,5 +1,7 @@
 #include "link/port_map.h"
 
+#include <QFileInfo>
+#include <QSerialPortInfo>
 #include <QStringList>
 
 namespace zfm {
@@ -24,6 +26,19 @@ QString devicePath(const SettingsRecord &record, int n)
     if (n >= 1 && n <= kComPorts && !record.COMDevice[n].trimmed().isEmpty())
         return record.COMDevice[n].trimmed();
     return defaultDevicePath(n);
+}
+
+bool deviceExists(const QString &path)
+{
+#ifdef Q_OS_WIN
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+        if (info.portName().compare(path, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+#else
+    return QFileInfo(path).exists();
+#endif
 }
 
 int baudOfLineSettings(const QString &lineSettings)

@@ -12,6 +12,8 @@ namespace zfm {
 // On Windows port n is COMn.
 QString defaultDevicePath(int comNumber);
 QString devicePath(const SettingsRecord &record, int comNumber);
+// Whether a device path names a device that is there.
+bool deviceExists(const QString &path);
 
 // Baud rate of a line-settings text such as "9600,N,8,1"; 0 when the text is
 // not one the device speaks (no parity, 8 data bits, 1 stop bit).

@@ -1,7 +1,6 @@
 #include "link/serial_link.h"
 
 #include "link/port_map.h"
-#include "settings/settings.h"
 
 #include <QFileInfo>
 #include <QSerialPortInfo>
@@ -13,19 +12,6 @@
 namespace zfm {
 
 namespace {
-
-bool deviceExists(const QString &path)
-{
-#ifdef Q_OS_WIN
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        if (info.portName().compare(path, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-#else
-    return QFileInfo(path).exists();
-#endif
-}
 
 bool mayReadAndWrite(const QString &path)
 {
@@ -39,8 +25,7 @@ bool mayReadAndWrite(const QString &path)
 
 } // namespace
 
-SerialLink::SerialLink(const SettingsRecord &record, QString *lineSettings, QObject *parent)
-    : QObject(parent), record_(record), lineSettings_(lineSettings ? lineSettings : &ownLineSettings_)
+SerialLink::SerialLink(const SettingsRecord &record, QObject *parent) : QObject(parent), record_(record)
 {
     connect(&port_, &QSerialPort::readyRead, this, &SerialLink::onReadyRead);
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::onError);
@@ -56,13 +41,11 @@ LinkFailure SerialLink::failure(
 
 std::optional<LinkFailure> SerialLink::open(const step::Open &how)
 {
-    if (how.line == LineSource::ComSpeed && (how.evenIfOpen || !isOpen()))
-        applyComSpeed(record_.COMSpeed);
-    else if (how.line == LineSource::Fixed && (how.evenIfOpen || !isOpen()))
-        applyLineSettings(how.fixedLine);
+    if (!how.line.isEmpty() && (how.evenIfOpen || !isOpen()))
+        applyLineSettings(how.line);
     if (isOpen())
         return std::nullopt;
-    return openNumber(record_.COMSelected);
+    return openNumber(how.comNumber != 0 ? how.comNumber : record_.COMSelected);
 }
 
 std::optional<LinkFailure> SerialLink::openNumber(int comNumber)
@@ -74,7 +57,7 @@ std::optional<LinkFailure> SerialLink::openNumber(int comNumber)
         return failure(LinkFailure::Kind::PortMissing, comNumber, path);
 
     port_.setPortName(path);
-    const int baud = baudOfLineSettings(*lineSettings_);
+    const int baud = baudOfLineSettings(lineSettings_);
     port_.setBaudRate(baud > 0 ? baud : 9600);
     port_.setDataBits(QSerialPort::Data8);
     port_.setParity(QSerialPort::NoParity);
@@ -141,16 +124,9 @@ void SerialLink::applyLineSettings(const QString &lineSettings)
     const int baud = baudOfLineSettings(lineSettings);
     if (baud <= 0)
         return;
-    *lineSettings_ = lineSettings;
+    lineSettings_ = lineSettings;
     if (port_.isOpen())
         port_.setBaudRate(baud);
-}
-
-void SerialLink::applyComSpeed(int comSpeed)
-{
-    const QString line = lineSettingsForSpeed(comSpeed);
-    if (!line.isEmpty())
-        applyLineSettings(line);
 }
 
 void SerialLink::onReadyRead()

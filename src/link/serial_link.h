@@ -11,18 +11,18 @@
 
 namespace zfm {
 
-// One serial port, selected by COM number through the port map. The main
-// port keeps its line settings in the settings record; another port (the
-// setup window's test port) keeps its own.
+// One serial port, selected by COM number through the port map of the
+// settings record, with line settings of its own.
 class SerialLink : public QObject {
     Q_OBJECT
 public:
-    explicit SerialLink(const SettingsRecord &record, QString *lineSettings = nullptr, QObject *parent = nullptr);
+    explicit SerialLink(const SettingsRecord &record, QObject *parent = nullptr);
     ~SerialLink() override;
 
-    // Opens port "COMSelected" when it is closed (an open port keeps its number).
+    // Applies the step's line settings, then opens its port when it is closed
+    // (an open port keeps its number).
     std::optional<LinkFailure> open(const step::Open &how);
-    // Opens the given COM number with the given line settings (the test port).
+    // Opens the given COM number with the line settings as they are.
     std::optional<LinkFailure> openNumber(int comNumber);
     void close();
     bool isOpen() const { return port_.isOpen(); }
@@ -35,9 +35,7 @@ public:
     // Applies line settings ("9600,N,8,1"); an open port changes speed at once.
     // A text the device does not speak leaves them as they are.
     void applyLineSettings(const QString &lineSettings);
-    QString lineSettings() const { return *lineSettings_; }
-    // Applies the line settings of a "COMSpeed" code 1..5; other codes change nothing.
-    void applyComSpeed(int comSpeed);
+    QString lineSettings() const { return lineSettings_; }
 
     int openComNumber() const { return openNumber_; }
     QString openDevice() const { return openPath_; }
@@ -54,8 +52,7 @@ private:
     void onError(QSerialPort::SerialPortError error);
 
     const SettingsRecord &record_;
-    QString ownLineSettings_ = QStringLiteral("9600,N,8,1");
-    QString *lineSettings_;
+    QString lineSettings_ = QStringLiteral("9600,N,8,1");
     QSerialPort port_;
     int openNumber_ = 0;
     QString openPath_;

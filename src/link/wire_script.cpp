@@ -48,9 +48,22 @@ WireScript &WireScript::ready()
     return *this;
 }
 
-WireScript &WireScript::open(LineSource line, const QString &fixedLine, bool evenIfOpen)
+WireScript &WireScript::open() { return open(step::Open{}); }
+
+WireScript &WireScript::openWithLine(const QString &line, bool evenIfOpen)
 {
-    steps_.emplace_back(step::Open{line, fixedLine, evenIfOpen});
+    return open(step::Open{line, evenIfOpen});
+}
+
+WireScript &WireScript::open(const step::Open &how)
+{
+    steps_.emplace_back(how);
+    return *this;
+}
+
+WireScript &WireScript::lineSettings(const QString &line)
+{
+    steps_.emplace_back(step::Line{line});
     return *this;
 }
 
@@ -69,6 +82,12 @@ WireScript &WireScript::confirm(const QString &text)
 WireScript &WireScript::append(const WireScript &other)
 {
     steps_.insert(steps_.end(), other.steps_.begin(), other.steps_.end());
+    return *this;
+}
+
+WireScript &WireScript::append(const Step &step)
+{
+    steps_.push_back(step);
     return *this;
 }
 

@@ -22,13 +22,6 @@ enum class ClockField { Hour, Minute, Second, Year, Month, Day };
 // The value a clock field carries before its offset: the year counts from 2004.
 int clockFieldValue(ClockField field, const QDateTime &now);
 
-// Where the line settings come from when the port is opened.
-enum class LineSource {
-    Keep, // as they are
-    ComSpeed, // the "COMSpeed" code of the record (other codes keep them)
-    Fixed, // the script's own text
-};
-
 namespace step {
 struct Write {
     QByteArray bytes;
@@ -50,13 +43,21 @@ struct Status {
 struct Ready {
     bool operator==(const Ready &) const = default;
 };
-// Selects the port "COMSelected" and opens it when it is closed. An open port
-// keeps its number; its line settings change only when `evenIfOpen` says so.
+// Selects a port and opens it when it is closed: `comNumber`, or "COMSelected"
+// when 0. `line` ("9600,N,8,1") is applied first, or nothing when empty; an
+// open port keeps its number, and its line settings unless `evenIfOpen`.
+// Builders resolve the line settings when they build, so a script keeps the
+// speed it was built with to its last byte.
 struct Open {
-    LineSource line = LineSource::Keep;
-    QString fixedLine;
+    QString line;
     bool evenIfOpen = false;
+    int comNumber = 0;
     bool operator==(const Open &) const = default;
+};
+// Applies line settings to the port now, open or not.
+struct Line {
+    QString line;
+    bool operator==(const Line &) const = default;
 };
 struct Close {
     bool operator==(const Close &) const = default;
@@ -68,7 +69,7 @@ struct Confirm {
 };
 } // namespace step
 
-using Step = std::variant<step::Write, step::WriteClock, step::Pause, step::Status, step::Ready, step::Open,
+using Step = std::variant<step::Write, step::WriteClock, step::Pause, step::Status, step::Ready, step::Open, step::Line,
     step::Close, step::Confirm>;
 
 inline constexpr int kWritePauseMs = 10;
@@ -81,10 +82,16 @@ public:
     WireScript &pause(int ms);
     WireScript &status(const QString &text, double progress);
     WireScript &ready();
-    WireScript &open(LineSource line = LineSource::Keep, const QString &fixedLine = {}, bool evenIfOpen = false);
+    // Opens "COMSelected" with its line settings as they are.
+    WireScript &open();
+    // Opens "COMSelected" with these line settings (none when empty).
+    WireScript &openWithLine(const QString &line, bool evenIfOpen = false);
+    WireScript &open(const step::Open &how);
+    WireScript &lineSettings(const QString &line);
     WireScript &close();
     WireScript &confirm(const QString &text);
     WireScript &append(const WireScript &other);
+    WireScript &append(const Step &step);
 
     // WriteFrame: each lead-in byte, the name and the separator are separate
     // writes followed by 10 ms; then the step's status (when given); the value

@@ -2,6 +2,7 @@
 
 #include "link/encodings.h"
 #include "rds/store_commands.h"
+#include "settings/line_speed.h"
 
 namespace zfm {
 
@@ -13,7 +14,7 @@ constexpr int kClockFramePauseMs = 2000;
 WireScript SynchronizeTime(const SettingsRecord &record)
 {
     WireScript s;
-    s.open(LineSource::ComSpeed);
+    s.openWithLine(lineSettingsForSpeed(record.COMSpeed));
 
     s.frameHead(1, "TIME");
     s.status(QStringLiteral("Sending TIME and DATE to RDS encoder... 10%"), 1);
@@ -51,7 +52,7 @@ QString pcDateText(const QDateTime &now, const QLocale &locale)
     return locale.toString(now.date(), QLocale::ShortFormat);
 }
 
-bool DailyClockSync::onClockTick(const QDateTime &now, bool linkBusy)
+bool DailyClockSync::onClockTick(const QDateTime &now)
 {
     // The latest 03:15:00 at or before now.
     QDate dueDay = now.date();
@@ -60,16 +61,14 @@ bool DailyClockSync::onClockTick(const QDateTime &now, bool linkBusy)
     QDateTime due = now;
     due.setDate(dueDay);
     due.setTime(syncTime());
+    bool fire = false;
     if (previous_ < due && due <= now && dueDay != lastDueDay_) {
         lastDueDay_ = dueDay;
         const int year = now.date().year();
-        pending_ = year >= kFirstSendableYear && year <= kLastSendableYear;
+        fire = year >= kFirstSendableYear && year <= kLastSendableYear;
     }
     previous_ = now;
-    if (!pending_ || linkBusy)
-        return false;
-    pending_ = false;
-    return true;
+    return fire;
 }
 
 } // namespace zfm

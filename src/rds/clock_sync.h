@@ -29,30 +29,23 @@ QString pcDateText(const QDateTime &now, const QLocale &locale = QLocale());
 inline constexpr int kFirstSendableYear = 2004;
 inline constexpr int kLastSendableYear = 2255;
 
-// The daily synchronisation at 03:15:00, fed by ClockTick:
-//
-//   if (daily.onClockTick(clock.now(), runner.isBusy()))
-//       runner.start(SynchronizeTime(record), ...);
-//
-// It fires on the first tick at or after 03:15:00 whose previous tick was
-// before it (a one-second timer drifts, so one formatted second could be
-// skipped or seen twice), at most once per calendar day. A synchronisation
-// due while the link is busy waits and fires on the first tick with the link
-// free. A PC clock outside kFirstSendableYear..kLastSendableYear is not sent.
+// When the daily synchronisation at 03:15:00 is due, told by each tick of
+// the one-second clock: on the first tick at or after 03:15:00 whose previous
+// tick was before it (a one-second timer drifts, so one formatted second could
+// be skipped or seen twice), at most once per calendar day. A PC clock outside
+// kFirstSendableYear..kLastSendableYear is not sent.
 class DailyClockSync {
 public:
     // `startedAt`: the clock when the timer starts, the first tick's "previous".
     explicit DailyClockSync(const QDateTime &startedAt) : previous_(startedAt) { }
 
-    // True: run SynchronizeTime now.
-    bool onClockTick(const QDateTime &now, bool linkBusy);
-    bool isPending() const { return pending_; }
+    // True: synchronise now.
+    bool onClockTick(const QDateTime &now);
 
     static QTime syncTime() { return QTime(3, 15, 0); }
 
 private:
     QDateTime previous_;
-    bool pending_ = false;
     QDate lastDueDay_; // the day whose 03:15:00 was last crossed
 };
 

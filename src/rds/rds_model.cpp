@@ -1,7 +1,7 @@
 #include "rds/rds_model.h"
 
+#include "link/char_text.h"
 #include "link/encodings.h"
-#include "transmitter/transmitter_upload.h"
 
 #include <QLocale>
 
@@ -163,7 +163,10 @@ QByteArray messageValue(const QString &message)
     return Text((withoutLeadingBlanks(message) + QLatin1Char(kCarriageReturn)).left(kTextLength));
 }
 
-QByteArray rtValue(const QString &rt) { return Text(rtWithThreeReturns(rt)); }
+QByteArray rtValue(const QString &rt)
+{
+    return Text(leftChars(withoutLeadingBlanks(rt) + QString(3, QLatin1Char(kCarriageReturn)), kTextLength));
+}
 
 QString cutText(const QString &text) { return text.left(kTextLength); }
 

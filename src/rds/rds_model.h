@@ -61,7 +61,8 @@ QByteArray ccacValue(const SettingsRecord &record); // PaddedDecimal3 of 16 * co
 QByteArray rtBlockValue(const QString &rt);
 // A message frame's value: leading blanks removed, one carriage return, cut to 64.
 QByteArray messageValue(const QString &message);
-// "Send RT and PS"'s RadioText value: leading blanks removed, three carriage returns, cut to 64.
+// The RadioText value of "Send RT and PS", the small family's upload and the
+// automatic update: leading blanks removed, three carriage returns, cut to 64.
 QByteArray rtValue(const QString &rt);
 
 // ---- Text rules of the RT, message and PS boxes ----

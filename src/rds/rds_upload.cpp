@@ -3,7 +3,6 @@
 #include "link/encodings.h"
 #include "rds/rds_model.h"
 #include "rds/store_commands.h"
-#include "transmitter/transmitter_upload.h"
 
 namespace zfm {
 
@@ -19,8 +18,6 @@ step::Status sending(const char *what, const char *percent, double progress)
 }
 
 } // namespace
-
-bool isSmallFamily(const SettingsRecord &r) { return r.MODE == kModeSmall; }
 
 WireScript rdsSettingsSequence(const SettingsRecord &r, Attended attended)
 {
@@ -78,15 +75,6 @@ WireScript rdsSettingsSequence(const SettingsRecord &r, Attended attended)
     s.frame(1, "ECC", OffsetByte(r.ECC), sending("ECC", "90", 19));
     SendSaveCommand(s);
     return s.pause(kWritePauseMs).ready();
-}
-
-WireScript SendSettingsScript(SettingsRecord &r, Attended attended)
-{
-    if (isSmallFamily(r))
-        return SendDataToTransmitterVesk(r);
-    r.AFNum = countAlternativeFrequencies(r);
-    WireScript s = SendDataToTransmitter(r);
-    return s.append(rdsSettingsSequence(r, attended));
 }
 
 } // namespace zfm

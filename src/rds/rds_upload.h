@@ -15,10 +15,4 @@ enum class Attended { Yes, No };
 // the store command, "Ready".
 WireScript rdsSettingsSequence(const SettingsRecord &record, Attended attended);
 
-// "Send settings" for the selected family. Recomputes AFNum first (it is
-// stored), as the classic sequence sends it.
-WireScript SendSettingsScript(SettingsRecord &record, Attended attended);
-
-bool isSmallFamily(const SettingsRecord &record);
-
 } // namespace zfm

@@ -3,6 +3,7 @@
 #include "rds/ps_upload.h"
 #include "rds/rds_model.h"
 #include "rds/store_commands.h"
+#include "settings/line_speed.h"
 
 namespace zfm {
 
@@ -12,7 +13,7 @@ WireScript SendRTAndPS(const SettingsRecord &r)
     constexpr int kMessagePercent[kMessages] = {10, 20, 30, 40, 50, 65, 80, 90};
 
     WireScript s;
-    s.pause(kWritePauseMs).open(LineSource::ComSpeed);
+    s.pause(kWritePauseMs).openWithLine(lineSettingsForSpeed(r.COMSpeed));
     s.frame(1, "RT", rtValue(r.RT), step::Status{QStringLiteral("Sending RT to RDS encoder... 0%"), 1});
     for (int k = 0; k < kMessages; ++k) {
         const QString text = QStringLiteral("Sending Message %1 to RDS encoder... %2%").arg(k).arg(kMessagePercent[k]);

@@ -53,9 +53,9 @@ void applyScheme(SettingsRecord &record, const SchemeMatch &match)
     record.TXPower = match.power;
 }
 
-std::optional<SchemeMatch> ScheduleEvaluator::onTimerSchedule(SettingsRecord &record, bool linkBusy)
+std::optional<SchemeMatch> ScheduleEvaluator::onTick(SettingsRecord &record)
 {
-    if (record.SchemeEnable == 0 || linkBusy)
+    if (record.SchemeEnable == 0)
         return std::nullopt;
     return CompareTime(record);
 }

@@ -54,22 +54,15 @@ struct EvaluatedMinute {
     bool operator==(const EvaluatedMinute &) const = default;
 };
 
-// The scheduler's evaluation state, owned by the window next to TimerSchedule:
-//
-//   if (auto m = evaluator.onTimerSchedule(record, runner.isBusy())) {
-//       applyScheme(record, *m);  // then displays, SaveAllSettings, SendSettings
-//   }
-//
-// Start SendSettings in the same handler: the link was free when the tick
-// looked, and the minute now counts as evaluated.
+// The scheduler's evaluation state, kept from one tick of its one-second
+// timer to the next; a match is applied (applyScheme) and sent by the caller.
 class ScheduleEvaluator {
 public:
     explicit ScheduleEvaluator(const Clock &clock) : clock_(clock) { }
 
-    // TimerSchedule (every 1000 ms): nothing while "Enable scheduler"
-    // (SchemeEnable) is off, and nothing while the link is busy, so the minute
-    // is evaluated by the first tick after the link is free; otherwise CompareTime.
-    std::optional<SchemeMatch> onTimerSchedule(SettingsRecord &record, bool linkBusy);
+    // One tick: nothing while "Enable scheduler" (SchemeEnable) is off,
+    // otherwise CompareTime.
+    std::optional<SchemeMatch> onTick(SettingsRecord &record);
 
     // One evaluation: each minute once (again after a scheme was added or
     // modified), today's lines only, first match in list order wins; a 00:00

@@ -5,18 +5,6 @@
 
 namespace zfm {
 
-QString lineSettingsForSpeed(int comSpeed)
-{
-    switch (comSpeed) {
-    case 1: return QStringLiteral("2400,N,8,1");
-    case 2: return QStringLiteral("9600,N,8,1");
-    case 3: return QStringLiteral("14400,N,8,1");
-    case 4: return QStringLiteral("19200,N,8,1");
-    case 5: return QStringLiteral("38400,N,8,1");
-    default: return {};
-    }
-}
-
 namespace {
 
 // Reads each binding; an unconvertible text leaves the field at its default.
@@ -57,9 +45,6 @@ QStringList Settings::LoadAllSettings()
 
     if (record_.MODE != kModeClassicAlias && record_.MODE != kModeClassic && record_.MODE != kModeSmall)
         record_.MODE = kModeClassic;
-    // The main port is left at 38400 whatever COMSpeed says; start-up and the
-    // senders apply the family's own speed afterwards.
-    record_.LineSettings = lineSettingsForSpeed(5);
     return repaired;
 }
 

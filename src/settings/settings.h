@@ -8,16 +8,13 @@ namespace zfm {
 
 class SettingsStore;
 
-// Line settings of a "COMSpeed" code 1..5, or empty for any other code.
-QString lineSettingsForSpeed(int comSpeed);
-
 // Moves the whole record between memory and the store.
 class Settings {
 public:
     Settings(SettingsRecord &record, SettingsStore &store) : record_(record), store_(store) { }
 
     // Reads every key (a missing or unreadable one yields its default), then the
-    // schedule, then normalises MODE and the main port's line settings. Returns
+    // schedule, then normalises MODE. Returns
     // the keys whose stored text could not be converted and were given their default.
     QStringList LoadAllSettings();
 

@@ -116,8 +116,6 @@ struct SettingsRecord {
     bool SchemeEditMode = false;
     bool ScheduleChanged = false;
     int32_t SchemeFrequencyKHz = 100000;
-    // Line settings the main port applies when it next opens or is told to.
-    QString LineSettings = QStringLiteral("38400,N,8,1");
 
     bool operator==(const SettingsRecord &) const = default;
 

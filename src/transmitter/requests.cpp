@@ -1,6 +1,8 @@
 #include "transmitter/requests.h"
 
 #include "link/encodings.h"
+#include "link/status_request.h"
+#include "settings/line_speed.h"
 #include "transmitter/frequency.h"
 
 namespace zfm {
@@ -23,12 +25,9 @@ WireScript statusRequestScript()
 {
     WireScript s;
     s.pause(kWritePauseMs).close().pause(kWritePauseMs).open();
-    s.write(QByteArray(1, kLeadIn)).pause(kWritePauseMs);
-    s.write("FM").pause(kWritePauseMs);
-    s.write(QByteArray(1, kSeparator)).pause(kWritePauseMs);
-    s.status(QStringLiteral("Requesting DATA from the transmitter... 60%"), 12);
-    s.write(" ").pause(kWritePauseMs);
-    return s.write(QByteArray(1, kTerminator)).ready();
+    statusRequestFrame(
+        s, RequestPacing::Paced, step::Status{QStringLiteral("Requesting DATA from the transmitter... 60%"), 12});
+    return s.ready();
 }
 
 WireScript frequencyTestScript()
@@ -41,13 +40,13 @@ WireScript powerTestScript()
     return testFrame("FO", QStringLiteral("Setting output power... 20%"), 3, PowerByte(kTestPowerPercent));
 }
 
-WireScript readBackRequestScript()
+WireScript readBackRequestScript(const SettingsRecord &record)
 {
     WireScript s;
     // At the family's own speed, also when the port is already open: a fixed
     // 38400 would never reach a 9600 transmitter and would leave the port too
     // fast for the next upload.
-    s.open(LineSource::ComSpeed, {}, true).pause(kWritePauseMs);
+    s.openWithLine(lineSettingsForSpeed(record.COMSpeed), true).pause(kWritePauseMs);
     for (const QByteArray &part :
         {QByteArray(1, kLeadIn), QByteArray("X"), QByteArray(1, kSeparator), QByteArray(1, kTerminator)})
         s.write(part).pause(kWritePauseMs);

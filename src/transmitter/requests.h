@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/wire_script.h"
+#include "settings/settings_record.h"
 
 namespace zfm {
 
@@ -15,7 +16,7 @@ WireScript frequencyTestScript();
 WireScript powerTestScript();
 
 // The RDS read-back request "X", at the line speed of "COMSpeed".
-WireScript readBackRequestScript();
+WireScript readBackRequestScript(const SettingsRecord &record);
 
 inline constexpr int32_t kTestFrequencyKHz = 103000;
 inline constexpr int kTestPowerPercent = 32;

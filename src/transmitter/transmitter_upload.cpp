@@ -82,7 +82,7 @@ const Row kSmall[] = {
     {1, "PTY", [](const R &r) { return PaddedDecimal2(r.PTY); }, "Sending PTY to RDS encoder... 20%", 5, 50,
         At::Before},
     {1, "PS", [](const R &r) { return Text(r.PS[0]); }, "Sending PS to RDS encoder... 25%", 6},
-    {1, "RT", [](const R &r) { return Text(rtWithThreeReturns(r.RT)); }, "Sending RT to RDS encoder... 30%", 6},
+    {1, "RT", [](const R &r) { return rtValue(r.RT); }, "Sending RT to RDS encoder... 30%", 6},
     {1, "TP", decimal(&R::TP), "Sending TP to RDS encoder... 35%", 7, 150},
     {1, "TA", decimal(&R::TA), "Sending TA to RDS encoder... 40%", 7, 60},
     {1, "MS", decimal(&R::MS), "Sending MS to RDS encoder... 45%", 8, 70},
@@ -146,14 +146,6 @@ WireScript transmitterUpload(std::span<const Row> rows, const SettingsRecord &r)
 }
 
 } // namespace
-
-QString rtWithThreeReturns(const QString &rt)
-{
-    qsizetype start = 0;
-    while (start < rt.size() && rt.at(start) == QLatin1Char(' '))
-        ++start;
-    return (rt.mid(start) + QString(3, QLatin1Char(kCarriageReturn))).left(64);
-}
 
 WireScript SendDataToTransmitter(const SettingsRecord &r) { return transmitterUpload(kClassic, r); }
 

@@ -13,8 +13,4 @@ WireScript SendDataToTransmitter(const SettingsRecord &record);
 // together, thirty-six frames, the same opening and end steps.
 WireScript SendDataToTransmitterVesk(const SettingsRecord &record);
 
-// The RadioText as the small family's upload and the automatic update send it:
-// leading blanks removed, three carriage returns appended, cut to 64.
-QString rtWithThreeReturns(const QString &rt);
-
 } // namespace zfm

@@ -2,10 +2,11 @@
 // editing and removing through the editor's controls, the refusals, the
 // buttons' enabling, and the list's stored form. The editor's
 // rules themselves are unit-tested with the scheduler.
-#include "app/station.h"
 #include "scheduler/scheme_line.h"
+#include "station/station.h"
 #include "support/printers.h"
 #include "support/scheduler_window.h"
+#include "support/wait.h"
 
 #include <QLabel>
 #include <QRadioButton>
@@ -60,6 +61,7 @@ TEST_F(SchedulerTab, AddedSchemesAreListedUntickedAndStoredUpToTheLimit)
     fillEditor(QStringLiteral("09:15"), 95000, 20, QString());
     editorControl<QRadioButton>("optMode1")->click();
     press("cmdAdd");
+    runUntil([&] { return !boxes.texts().isEmpty(); });
     EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Please select at least one day.")});
     EXPECT_EQ(shownLines(), expected);
 
@@ -71,6 +73,8 @@ TEST_F(SchedulerTab, AddedSchemesAreListedUntickedAndStoredUpToTheLimit)
         if (expected.size() < 20)
             expected << QStringLiteral("12:00  100.000MHz  50%  DAILY");
     }
+    runUntil([&] { return !boxes.texts().isEmpty(); });
+    runFor(50); // room for a second message, which must not come
     EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Maximum number of schemes reached.")});
     EXPECT_EQ(shownLines(), expected);
     EXPECT_EQ(shownTicks(), std::vector<bool>(20, false));

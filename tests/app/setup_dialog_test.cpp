@@ -58,7 +58,7 @@ protected:
         return it == all.end() ? nullptr : *it;
     }
     void selectPort(int n) { find<QComboBox>("cmbCOMPort")->setCurrentIndex(n - 1); }
-    bool setupOpen() { return window->station().SetupWindowOpen; }
+    bool setupOpen() { return window->station().hasSetup(); }
 
     std::unique_ptr<vt::VirtualTransmitter> onCom3;
     QPointer<SetupDialog> dialog;
@@ -119,6 +119,7 @@ TEST_P(PortTest, ReportsWhatThePortsDid)
         selectPort(3);
 
     click(row.button);
+    ASSERT_TRUE(runUntil([this] { return !boxes.texts().isEmpty(); }, 30000));
 
     QString expected = QLatin1String(row.message);
     if (row.on == On::Directory)
@@ -184,11 +185,11 @@ TEST_F(SetupDialogTest, WhileOpenTheWindowHasTheLineAndGivesItBackAtTheFamilysSp
 {
     PtyCapture other;
     start();
-    ASSERT_TRUE(window->station().port().isOpen());
+    ASSERT_TRUE(window->station().line().isPortOpen());
 
     openSetup();
     EXPECT_TRUE(setupOpen());
-    EXPECT_FALSE(window->station().port().isOpen());
+    EXPECT_FALSE(window->station().line().isPortOpen());
     EXPECT_EQ(find<QComboBox>("cmbCOMPort")->currentText(), QStringLiteral("COM 2"));
 
     // COM 5 shows its standard device until another one is assigned.
@@ -215,8 +216,7 @@ TEST_F(SetupDialogTest, WhileOpenTheWindowHasTheLineAndGivesItBackAtTheFamilysSp
     EXPECT_FALSE(setupOpen());
     EXPECT_TRUE(runUntil([this] { return dialog.isNull(); }));
 
-    // The next sender opens the assigned device, at the classic family's speed
-    // although loading the settings had set 38400.
+    // The next sender opens the assigned device, at the classic family's speed.
     window->findChild<QPushButton *>(QStringLiteral("cmdFreqTest"))->click();
     ASSERT_TRUE(waitIdle());
     ASSERT_TRUE(other.waitForBytes(1));
@@ -234,10 +234,11 @@ TEST_F(SetupDialogTest, WhileOpenTheWindowHasTheLineAndGivesItBackAtTheFamilysSp
     EXPECT_EQ(find<QLineEdit>("txtDevice")->text(), QStringLiteral("/dev/ttyUSB0"));
     QTest::keyClick(dialog, Qt::Key_Escape);
     EXPECT_FALSE(setupOpen());
-    EXPECT_EQ(window->station().record().LineSettings, QStringLiteral("9600,N,8,1"));
+    EXPECT_EQ(window->station().line().lineSettings(), QStringLiteral("9600,N,8,1"));
 
     openSetup();
     click("cmdHelp");
+    ASSERT_TRUE(runUntil([this] { return !boxes.texts().isEmpty(); }));
     ASSERT_EQ(boxes.texts().size(), 1);
     EXPECT_EQ(boxes.texts().first().split(QStringLiteral("\n\n")).size(), 4);
     EXPECT_TRUE(boxes.texts().first().startsWith(QStringLiteral("COM port: Select correct COM port here.")));
@@ -249,13 +250,13 @@ TEST_F(SetupDialogTest, OpeningWaitsForARunningUpload)
 {
     start();
     window->findChild<QPushButton *>(QStringLiteral("cmdFreqTest"))->click();
-    ASSERT_TRUE(window->station().runner().isBusy());
+    ASSERT_FALSE(window->station().line().isIdle());
     window->findChild<QAction *>(QStringLiteral("mnuSetup"))->trigger();
     window->findChild<QAction *>(QStringLiteral("mnuSetup"))->trigger(); // a second click opens no second window
     EXPECT_EQ(visibleDialog(), nullptr);
 
     ASSERT_TRUE(runUntil([this] { return visibleDialog() != nullptr; }));
-    EXPECT_FALSE(window->station().runner().isBusy());
+    EXPECT_TRUE(window->station().line().isIdle() || window->station().hasSetup());
     // The whole test frame went out before the window took the line.
     const QByteArray bytes = capture.bytes();
     EXPECT_EQ(bytes.size(), 7);
@@ -276,11 +277,10 @@ TEST_F(SetupDialogTest, ClosingDuringASearchStopsIt)
 
     click("cmdAutoscan");
 
-    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(runUntil([this] { return dialog.isNull(); }, 5000));
     EXPECT_FALSE(setupOpen());
     EXPECT_TRUE(boxes.texts().isEmpty());
     EXPECT_FALSE(statuses.contains(QStringLiteral("Scanning port 3")));
-    EXPECT_TRUE(runUntil([this] { return dialog.isNull(); }));
     // The test port let go of the line: the main port opens it again.
     capture.clear();
     window->findChild<QPushButton *>(QStringLiteral("cmdFreqTest"))->click();

@@ -2,6 +2,7 @@
 #include "autoupdate/update_scripts.h"
 #include "link/clock.h"
 #include "link/encodings.h"
+#include "settings/line_speed.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 
@@ -117,7 +118,7 @@ TEST_F(AutoUpdate, PsUploadScriptAndLastSentTitle)
     engine.tick(false);
     WireScript s = engine.tick(false).psUpload;
     EXPECT_EQ(s.steps().front(), Step(step::Pause{10}));
-    EXPECT_EQ(s.steps()[1], Step(step::Open{LineSource::ComSpeed, {}, false}));
+    EXPECT_EQ(s.steps()[1], Step(step::Open{lineSettingsForSpeed(record.COMSpeed)}));
     EXPECT_EQ(s.steps()[s.steps().size() - 2], Step(step::Close{}));
     EXPECT_EQ(s.statuses().size(), 201u);
     EXPECT_EQ(s.bytes().count(kTerminator), 200);
@@ -186,11 +187,15 @@ TEST_F(AutoUpdate, RtPart)
         EXPECT_TRUE(tick().rtUpload.empty());
     }
 
-    const std::vector<Step> expected = {step::Close{}, step::Open{LineSource::ComSpeed, {}, true}, step::Pause{10},
+    // At the speed of the stored code, also on a port that is open.
+    SettingsRecord hi;
+    hi.RT = QStringLiteral("Hi");
+    hi.COMSpeed = 5;
+    const std::vector<Step> expected = {step::Close{}, step::Open{QStringLiteral("38400,N,8,1"), true}, step::Pause{10},
         step::Write{QByteArray(1, '\0')}, step::Pause{10}, step::Write{"RT"}, step::Pause{10}, step::Write{"\x01"},
         step::Pause{10}, step::Status{QStringLiteral("Sending RT to RDS encoder... 50%"), 1}, step::Write{"Hi\r\r\r"},
         step::Pause{10}, step::Write{"\x02"}, step::Pause{10}, step::Ready{}};
-    EXPECT_EQ(autoRtUploadScript(QStringLiteral("Hi")).steps(), expected);
+    EXPECT_EQ(autoRtUploadScript(hi).steps(), expected);
     EXPECT_EQ(rtLeadInScript().totalPauseMs(), 200);
 }
 

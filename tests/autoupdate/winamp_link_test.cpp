@@ -15,10 +15,10 @@ TEST(WinampLink, SearchesOnlyForTheExactPlayerNames)
         {"Winamp v1.x", "Winamp v1.x"}, {"winamp v1.x", nullptr}, {"", nullptr}};
     for (const auto &[version, searchedClass] : rows) {
         QStringList searched;
-        clsWinAMP player(QLatin1String(version), [&](const QString &c) { return searched << c, uintptr_t{0}; });
-        EXPECT_FALSE(player.GotWnd() || player.GetWinAMPWnd()) << version;
+        WinampWindow player(QLatin1String(version), [&](const QString &c) { return searched << c, uintptr_t{0}; });
+        EXPECT_FALSE(player.isFound() || player.findWindow()) << version;
         EXPECT_EQ(searched, searchedClass ? QStringList(2, QLatin1String(searchedClass)) : QStringList{}) << version;
     }
     // A window that is there is found and kept.
-    EXPECT_TRUE(clsWinAMP(QStringLiteral("studio"), [](const QString &) { return uintptr_t{0x1234}; }).GotWnd());
+    EXPECT_TRUE(WinampWindow(QStringLiteral("studio"), [](const QString &) { return uintptr_t{0x1234}; }).isFound());
 }

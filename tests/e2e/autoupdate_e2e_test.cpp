@@ -94,7 +94,7 @@ TEST_F(PlayoutTest, FollowsTheFilesAndNeverSendsAHalfWrittenTitle)
         (this->*ways[i])(rtPath(), songs[i].rtLine + "\r\n");
         ASSERT_TRUE(runUntil([&] { return onAir(songs[i]); }, 60000));
     }
-    ASSERT_TRUE(runUntil([&] { return !station().runner().isBusy(); }, 30000));
+    ASSERT_TRUE(runUntil([&] { return station().line().isIdle(); }, 30000));
     EXPECT_TRUE(boxes.texts().isEmpty()) << shownBoxes();
 
     // Every PS the transmitter ever got began a whole title.

@@ -88,7 +88,7 @@ TEST_F(FaultDrill, SilentTransmitterLeavesNothingStuck)
     const int asked = framesNamed("X");
     ASSERT_TRUE(runUntil([&] { return find<QPushButton>("cmdReadRDS")->isEnabled(); }, 3000));
     click("cmdReadRDS");
-    ASSERT_TRUE(runUntil([&] { return !boxes.texts().isEmpty() && !station().ReadBackBusy; }, 8000));
+    ASSERT_TRUE(runUntil([&] { return !boxes.texts().isEmpty() && !station().line().has(JobKind::ReadBack); }, 8000));
     EXPECT_EQ(boxes.texts(), QStringList{noRds});
     EXPECT_EQ(framesNamed("X"), asked + 1);
 
@@ -96,7 +96,8 @@ TEST_F(FaultDrill, SilentTransmitterLeavesNothingStuck)
     boxes.clear();
     ASSERT_TRUE(runUntil([&] { return find<QPushButton>("cmdReadRDS")->isEnabled(); }, 3000));
     click("cmdReadRDS");
-    ASSERT_TRUE(runUntil([&] { return dev.state().counters.readBackReplies == 1 && !station().ReadBackBusy; }, 10000));
+    ASSERT_TRUE(runUntil(
+        [&] { return dev.state().counters.readBackReplies == 1 && !station().line().has(JobKind::ReadBack); }, 10000));
     EXPECT_EQ(station().record().PS[3], QStringLiteral("STATION "));
     ASSERT_TRUE(runUntil([&] { return label("txtOutputPower") == QLatin1String("50.0W"); }, 4000));
     EXPECT_TRUE(boxes.texts().isEmpty()) << shownBoxes();

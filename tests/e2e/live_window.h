@@ -12,11 +12,7 @@ class LiveWindow : public WindowTest {
 protected:
     Station &station() { return window->station(); }
     // Nothing running and nothing waited for.
-    bool idle()
-    {
-        return !station().runner().isBusy() && !station().ReadBackBusy && !station().StatusRequestPending
-            && !station().autoUpdateTickRunning();
-    }
+    bool idle() { return station().line().isIdle(); }
     void expectButtons(bool enabled)
     {
         for (const char *b : {"cmdReadRDS", "cmdSendSettings", "cmdSendRTPS", "cmdReadTX"})

@@ -68,7 +68,7 @@ TEST_F(RepliesTest, ReadTxAndReadRdsShowWhatTheTransmitterHolds)
     click("cmdReadRDS");
     expectButtons(false);
     EXPECT_EQ(station().record().RTSwitch, 0);
-    ASSERT_TRUE(runUntil([&] { return !station().ReadBackBusy; }, 10000));
+    ASSERT_TRUE(runUntil([&] { return !station().line().has(JobKind::ReadBack); }, 10000));
     EXPECT_EQ(station().record().RTSwitch, 1);
     EXPECT_TRUE(boxes.texts().isEmpty()) << shownBoxes();
 
@@ -102,9 +102,9 @@ TEST_F(RepliesTest, AutoReadAsksEverySecondAndHoldsBackDuringAReadBack)
     EXPECT_FALSE(find<QPushButton>("cmdReadTX")->isEnabled());
     ASSERT_TRUE(runUntil([&] { return dev.state().counters.statusReplies >= 3; }, 6000));
     click("cmdReadRDS");
-    ASSERT_TRUE(runUntil([&] { return station().ReadBackBusy; }, 3000));
+    ASSERT_TRUE(runUntil([&] { return station().line().has(JobKind::ReadBack); }, 3000));
     const int before = framesNamed("FM");
-    ASSERT_TRUE(runUntil([&] { return !station().ReadBackBusy; }, 15000));
+    ASSERT_TRUE(runUntil([&] { return !station().line().has(JobKind::ReadBack); }, 15000));
     const int after = framesNamed("FM");
     EXPECT_LE(after - before, 1) << "status requests during the read-back";
     EXPECT_TRUE(boxes.texts().isEmpty()) << shownBoxes();

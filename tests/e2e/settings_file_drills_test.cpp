@@ -89,6 +89,7 @@ TEST_F(SettingsFileDrill, ReadOnlyFileIsReportedOnceAndNothingIsLost)
         insertDate->click(); // one the automatic update stores
         autoRead->click();
         autoRead->click();
+        runUntil([&] { return !boxes.texts().isEmpty(); });
         EXPECT_EQ(boxes.texts(), QStringList{kCannotSave});
         // The program runs on: the automatic read, now ticked, brings the status.
         ASSERT_TRUE(runUntil([&] { return device->state().counters.statusReplies >= 2; }, 5000));
@@ -111,6 +112,7 @@ TEST_F(SettingsFileDrill, ReadOnlyFileIsReportedOnceAndNothingIsLost)
         autoRead->click();
     }
     ASSERT_TRUE(QFile::setPermissions(file, writable));
+    runUntil([&] { return boxes.texts().size() >= 2; });
     EXPECT_EQ(boxes.texts(), (QStringList{kCannotSave, kCannotSave}));
 }
 

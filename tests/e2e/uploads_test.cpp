@@ -2,11 +2,11 @@
 // the virtual transmitter, the buttons and the status line around it, and the
 // window staying live.
 #include "e2e/live_window.h"
-#include "rds/rds_upload.h"
 #include "support/script_frames.h"
 #include "support/wait.h"
 #include "support/wire_frames.h"
 #include "transmitter/frequency.h"
+#include "transmitter/send_settings.h"
 
 using namespace zfm;
 using namespace zfm::test;

@@ -2,6 +2,7 @@
 #include "link/port_map.h"
 #include "link/windows1252.h"
 #include "link/wire_script.h"
+#include "settings/line_speed.h"
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>

@@ -42,7 +42,7 @@ protected:
     test::PtyCapture capture;
     SettingsRecord record;
     ManualClock clock;
-    SerialLink link{record, &record.LineSettings};
+    SerialLink link{record};
     LinkRunner runner{link, clock};
 };
 

@@ -3,6 +3,7 @@
 #include "rds/rds_model.h"
 #include "rds/rds_upload.h"
 #include "rds/rt_ps_upload.h"
+#include "settings/line_speed.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "support/script_frames.h"
@@ -208,7 +209,7 @@ TEST(RtAndPs, FramesStatusesAndValues)
         EXPECT_EQ(f->inside[0].text, QLatin1String(text));
         EXPECT_NEAR(f->inside[0].progress, step, 1e-9) << name;
     }
-    EXPECT_EQ(s.steps()[1], Step(step::Open{LineSource::ComSpeed, {}, false}));
+    EXPECT_EQ(s.steps()[1], Step(step::Open{lineSettingsForSpeed(r.COMSpeed)}));
     EXPECT_TRUE(std::holds_alternative<step::Ready>(s.steps().back()));
 }
 

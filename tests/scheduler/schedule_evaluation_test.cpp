@@ -19,10 +19,10 @@ protected:
     Evaluation() { record.SchemeEnable = 1; }
 
     // The frequency applied by a tick at `t`, 0 for none.
-    int32_t tick(const QDateTime &t, bool busy = false)
+    int32_t tick(const QDateTime &t)
     {
         clock.set(t);
-        const auto m = evaluator.onTimerSchedule(record, busy);
+        const auto m = evaluator.onTick(record);
         return m ? m->frequencyKHz : 0;
     }
 
@@ -77,18 +77,19 @@ TEST_F(Evaluation, OnlyReadableTickedLinesApply)
     EXPECT_EQ(tick(at(Thu, 6, 0)), 98000);
 }
 
-// A tick with the scheduler off or the link busy leaves the minute to the next
-// tick; busy for the whole minute, nothing is caught up.
-TEST_F(Evaluation, SchedulerOffOrLinkBusyLeaveTheMinuteToALaterTick)
+// A tick with the scheduler off leaves the minute to the next tick; off for
+// the whole minute, nothing is caught up.
+TEST_F(Evaluation, SchedulerOffLeavesTheMinuteToALaterTick)
 {
     record.SchemeList = {{k0600, true}};
     EXPECT_EQ(tick(at(Mon, 5, 59, 59)), 0);
     record.SchemeEnable = 0;
     EXPECT_EQ(tick(at(Mon, 6, 0, 0)), 0);
     record.SchemeEnable = 1;
-    EXPECT_EQ(tick(at(Mon, 6, 0, 1), true), 0);
     EXPECT_EQ(tick(at(Mon, 6, 0, 2)), 98000);
+    record.SchemeEnable = 0;
     for (int s = 0; s < 60; ++s)
-        tick(at(Tue, 6, 0, s), true);
+        tick(at(Tue, 6, 0, s));
+    record.SchemeEnable = 1;
     EXPECT_EQ(tick(at(Tue, 6, 1, 0)), 0);
 }

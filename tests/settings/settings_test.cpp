@@ -77,7 +77,6 @@ TEST(SettingsStore, ModeOutsideTheFamiliesLoadsAsClassic)
     for (const auto &[stored, mode] : rows) {
         Loaded l{{"MODE", stored}};
         EXPECT_EQ(l.record.MODE, mode) << stored;
-        EXPECT_EQ(l.record.LineSettings, QStringLiteral("38400,N,8,1"));
     }
 }
 

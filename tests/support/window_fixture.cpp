@@ -81,7 +81,7 @@ void WindowTest::click(const char *name)
 
 bool WindowTest::waitIdle(int timeoutMs)
 {
-    return runUntil([this] { return !window->station().runner().isBusy(); }, timeoutMs);
+    return runUntil([this] { return window->station().line().isIdle(); }, timeoutMs);
 }
 
 } // namespace zfm::test

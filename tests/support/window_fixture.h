@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/main_window.h"
-#include "app/station.h"
 #include "link/clock.h"
+#include "station/station.h"
 #include "support/message_boxes.h"
 #include "support/printers.h"
 #include "support/pty_capture.h"

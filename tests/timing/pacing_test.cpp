@@ -30,7 +30,7 @@ TEST(Pacing, PausesAreNeverShorterThanSpecified)
     record.COMSelected = 3;
     record.COMDevice[3] = capture.path();
     ManualClock clock;
-    SerialLink link(record, &record.LineSettings);
+    SerialLink link(record);
     LinkRunner runner(link, clock);
     std::vector<Write> writes;
     runner.setWriteObserver([&](qint64 began, qint64 returned, const QByteArray &bytes) {

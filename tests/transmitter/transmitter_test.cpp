@@ -237,7 +237,7 @@ TEST(Requests, TestButtonsAndRequestsPutTheirBytesOnTheWire)
 {
     // (The test buttons' bytes are checked from the window, as they reach the line.)
     EXPECT_EQ(hex(statusRequestScript().bytes()), hex(QByteArray::fromHex("00464d012002")));
-    EXPECT_EQ(hex(readBackRequestScript().bytes()), hex(QByteArray::fromHex("00580102")));
+    EXPECT_EQ(hex(readBackRequestScript(SettingsRecord()).bytes()), hex(QByteArray::fromHex("00580102")));
     // The test frames wait 20 ms after the lead-in and nothing after the terminator.
     const auto f = framesOf(frequencyTestScript());
     ASSERT_EQ(f.size(), 1u);

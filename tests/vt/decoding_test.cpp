@@ -4,10 +4,10 @@
 
 #include "link/encodings.h"
 #include "rds/clock_sync.h"
-#include "rds/rds_upload.h"
 #include "rds/rt_ps_upload.h"
 #include "support/read_back_layout.h"
 #include "transmitter/requests.h"
+#include "transmitter/send_settings.h"
 
 using namespace zfm;
 using namespace zfm::test;
@@ -76,8 +76,8 @@ TEST_P(Decoding, EveryValueTheProgramSendsLandsInTheDeviceState)
     o.family = GetParam();
     o.baud = 38400; // the classic device jumpered to the read-back's speed
     start(o);
-    record.COMSpeed = 5; // 38400
     SettingsRecord r = distinctRecord();
+    r.COMSpeed = 5; // 38400
     r.MODE = small ? kModeSmall : r.MODE;
     WireScript script = SendSettingsScript(r, Attended::No);
     if (!small)
@@ -127,7 +127,7 @@ TEST_P(Decoding, EveryValueTheProgramSendsLandsInTheDeviceState)
         return;
 
     // The read-back carries it all back in the layout the program's parser expects.
-    ASSERT_EQ(run(withoutPauses(readBackRequestScript())), LinkRunner::Outcome::Completed);
+    ASSERT_EQ(run(withoutPauses(readBackRequestScript(r))), LinkRunner::Outcome::Completed);
     ASSERT_TRUE(waitForFrames(frameCount(script) + 1));
     ASSERT_TRUE(waitForReplies());
     EXPECT_EQ(received, readBackLayout(readBackOf(r)) + '$');

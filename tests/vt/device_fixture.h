@@ -20,20 +20,8 @@ inline WireScript withoutPauses(const WireScript &script)
 {
     WireScript out;
     for (const Step &s : script.steps()) {
-        if (const auto *w = std::get_if<step::Write>(&s))
-            out.write(w->bytes);
-        else if (const auto *c = std::get_if<step::WriteClock>(&s))
-            out.writeClock(c->field);
-        else if (const auto *st = std::get_if<step::Status>(&s))
-            out.status(st->text, st->progress);
-        else if (std::holds_alternative<step::Ready>(s))
-            out.ready();
-        else if (const auto *o = std::get_if<step::Open>(&s))
-            out.open(o->line, o->fixedLine, o->evenIfOpen);
-        else if (std::holds_alternative<step::Close>(s))
-            out.close();
-        else if (const auto *cf = std::get_if<step::Confirm>(&s))
-            out.confirm(cf->text);
+        if (!std::holds_alternative<step::Pause>(s))
+            out.append(s);
     }
     return out;
 }
@@ -53,7 +41,8 @@ protected:
         ASSERT_TRUE(device->isValid());
         record.COMSelected = kCom;
         record.COMDevice[kCom] = device->path();
-        record.LineSettings = programLine.isEmpty() ? QStringLiteral("%1,N,8,1").arg(options.lineBaud()) : programLine;
+        link.applyLineSettings(
+            programLine.isEmpty() ? QStringLiteral("%1,N,8,1").arg(options.lineBaud()) : programLine);
     }
 
     LinkRunner::Outcome run(const WireScript &script)
@@ -81,7 +70,7 @@ protected:
 
     SettingsRecord record;
     ManualClock clock;
-    SerialLink link{record, &record.LineSettings};
+    SerialLink link{record};
     LinkRunner runner{link, clock};
     std::unique_ptr<vt::VirtualTransmitter> device;
     QByteArray received; // what the program received, in order

@@ -36,9 +36,8 @@ TEST(SimulatorProgram, RegistersItsLineAndUnregistersWhenItEnds)
     SettingsRecord record;
     record.COMSelected = kCom;
     record.COMDevice[kCom] = storedDevice();
-    record.LineSettings = QStringLiteral("9600,N,8,1");
     ManualClock clock;
-    SerialLink link(record, &record.LineSettings);
+    SerialLink link(record); // at 9600, the classic family's speed
     LinkRunner runner(link, clock);
     WireScript s;
     s.open().frame(2, "FF", FrequencyPair(98500));

@@ -1,4 +1,4 @@
-#include "autoupdate/char_text.h"
+#include "link/char_text.h"
 
 namespace zfm {
 

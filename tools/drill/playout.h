@@ -4,7 +4,9 @@
 #include <QString>
 #include <QTimer>
 
-// The playout program of the soak run: rewrites one title file every few
+namespace zfm::drill {
+
+// A playout program for the long runs: rewrites one title file every few
 // seconds with a new "Artist,Song" line, in turn the three ways such programs
 // replace a file - write and rename, truncate and write in two halves, delete
 // and create again - the last two leaving the file half written or missing
@@ -15,7 +17,7 @@ public:
     static constexpr int kPeriodMs = 5000;
     static constexpr int kHalfWayMs = 300;
 
-    explicit Playout(QString path, QObject *parent = nullptr);
+    explicit Playout(QString path, QObject *parent = nullptr, int periodMs = kPeriodMs);
 
     void start();
     // No new title; a rewrite under way still finishes.
@@ -49,3 +51,5 @@ private:
     bool complete_ = true;
     int written_ = 0;
 };
+
+} // namespace zfm::drill

@@ -1,9 +1,11 @@
-#include "soak_playout.h"
+#include "playout.h"
 
 #include <QFile>
 #include <QSaveFile>
 
 #include <array>
+
+namespace zfm::drill {
 
 namespace {
 
@@ -15,9 +17,9 @@ constexpr std::array<const char *, 7> kSongs
 
 } // namespace
 
-Playout::Playout(QString path, QObject *parent) : QObject(parent), path_(std::move(path))
+Playout::Playout(QString path, QObject *parent, int periodMs) : QObject(parent), path_(std::move(path))
 {
-    timer_.setInterval(kPeriodMs);
+    timer_.setInterval(periodMs);
     connect(&timer_, &QTimer::timeout, this, &Playout::next);
 }
 
@@ -86,3 +88,5 @@ void Playout::finish()
     pendingRest_.clear();
     complete_ = true;
 }
+
+} // namespace zfm::drill

@@ -1,4 +1,4 @@
-#include "app/stored_values.h"
+#include "station/stored_values.h"
 
 #include "rds/rds_model.h"
 #include "transmitter/frequency.h"

@@ -1,0 +1,276 @@
+#include "station/station.h"
+
+#include "link/clock.h"
+#include "rds/rt_ps_upload.h"
+#include "settings/line_speed.h"
+#include "settings/settings_store.h"
+#include "station/stored_values.h"
+#include "transmitter/requests.h"
+#include "transmitter/send_settings.h"
+
+namespace zfm {
+
+Station::Station(SettingsStore &store, const Clock &clock, QObject *parent)
+    : QObject(parent),
+      settings_(record_, store),
+      clock_(clock),
+      line_(record_, clock_),
+      probe_(record_, clock_),
+      autoUpdate_(settings_, clock_),
+      statusReader_(line_, record_),
+      readBack_(line_, record_, autoUpdate_),
+      autoUpdateDriver_(line_, autoUpdate_),
+      scheduler_(record_, clock_),
+      dailyClock_(line_, record_, clock_)
+{
+    connect(&line_, &LineOwner::statusChanged, this, &Station::statusChanged);
+    connect(&line_, &LineOwner::confirmationRequested, this, &Station::confirmationRequested);
+    connect(&line_, &LineOwner::failed, this, &Station::onLineFailed);
+    connect(&line_, &LineOwner::jobsChanged, this, &Station::refreshButtons);
+
+    connect(&statusReader_, &StatusReader::replyReceived, this, &Station::statusReplyReceived);
+    connect(&statusReader_, &StatusReader::message, this, &Station::tell);
+    connect(&readBack_, &ReadBackDriver::progressChanged, this, &Station::progressChanged);
+    connect(&readBack_, &ReadBackDriver::recordEdited, this, &Station::recordEdited);
+    connect(&readBack_, &ReadBackDriver::message, this, &Station::tell);
+    connect(&autoUpdateDriver_, &AutoUpdateDriver::message, this, &Station::tell);
+    connect(&dailyClock_, &DailyClock::clockShown, this, &Station::clockShown);
+    connect(&scheduler_, &ScheduleDriver::schemeApplied, this, [this] {
+        recordEdited(); // the frequency display and the power slider follow
+        // Nobody is there to confirm the static PS: the frame goes as it is.
+        submitSendSettings();
+    });
+}
+
+Station::~Station()
+{
+    // Drivers and pages may still be told about jobs that end as the line goes.
+    disconnect(&line_, nullptr, this, nullptr);
+}
+
+void Station::loadSettings()
+{
+    reloadSettings();
+    autoUpdate_.restore();
+    // Any MODE but the small family's is the classic upload; the family's
+    // speed code goes with it, so every sender talks at the family's speed.
+    chooseFamily(record_.MODE == kModeSmall ? kModeSmall : kModeClassic);
+    refreshButtons();
+}
+
+void Station::reloadSettings()
+{
+    const QStringList unreadable = settings_.LoadAllSettings();
+    const QStringList repaired = repairStoredValues(record_);
+    if (!unreadable.isEmpty() || !repaired.isEmpty())
+        save();
+    emit recordChanged();
+}
+
+void Station::start()
+{
+    record_.MaxSchemeIndex = 20;
+    statusReader_.start();
+    autoUpdateDriver_.start();
+    scheduler_.start();
+    dailyClock_.start();
+
+    Job open;
+    open.kind = JobKind::PortOpen;
+    open.script = [this] {
+        WireScript s;
+        return s.pause(kWritePauseMs).openWithLine(lineSettingsForSpeed(record_.COMSpeed));
+    };
+    open.done = [this](const JobEnd &end) {
+        if (!end.completed())
+            return; // reported; "Send settings at Start" is skipped
+        startedUp_ = true;
+        if (record_.SettingsAtStart)
+            submitSendSettings();
+    };
+    line_.submit(std::move(open));
+}
+
+void Station::save()
+{
+    if (settings_.SaveAllSettings()) {
+        // Written again: a later failure is a new one and is reported again.
+        storeFailureReported_ = false;
+        return;
+    }
+    if (storeFailureReported_)
+        return;
+    storeFailureReported_ = true;
+    tell(QStringLiteral("Your settings could not be written to the settings store. Changes are kept while the "
+                        "program runs; check that the settings folder is writable."));
+}
+
+void Station::tell(const QString &text) { emit message(text); }
+
+void Station::recordEdited()
+{
+    save();
+    emit recordChanged();
+}
+
+void Station::refreshButtons()
+{
+    const auto has = [this](JobKind kind) { return line_.has(kind); };
+    if (!buttonsHeld(has))
+        tabReleased_ = false;
+    const Buttons b = buttonsFor(has, record_.AutoRead, tabReleased_);
+    if (b == buttons_)
+        return;
+    buttons_ = b;
+    emit buttonsChanged();
+}
+
+void Station::tabSelected()
+{
+    tabReleased_ = true;
+    refreshButtons();
+}
+
+void Station::onLineFailed(const LinkFailure &failure, JobKind)
+{
+    // On the way out the line is let go: nothing more to say about it.
+    if (exiting_ && failure.kind == LinkFailure::Kind::LineLost)
+        return;
+    tell(failure.message());
+    if (failure.kind == LinkFailure::Kind::LineLost)
+        return;
+    // The failure action of every sender when the port cannot be opened: the
+    // automatic update and the automatic status read would only meet the same
+    // port again, with a message every second.
+    autoUpdate_.CheckAutoUpdate();
+    if (record_.AutoRead) {
+        setAutoRead(false);
+        emit autoReadChanged(false);
+    }
+}
+
+void Station::submitScript(JobKind kind, std::function<WireScript()> script)
+{
+    Job job;
+    job.kind = kind;
+    job.script = std::move(script);
+    line_.submit(std::move(job));
+}
+
+void Station::submitSendSettings()
+{
+    submitScript(JobKind::SendSettings, [this] {
+        const Attended attended = sendSettingsAttended_ ? Attended::Yes : Attended::No;
+        sendSettingsAttended_ = false;
+        WireScript script = SendSettingsScript(record_, attended);
+        if (!isSmallFamily(record_))
+            save(); // AFNum was recomputed
+        return script;
+    });
+}
+
+void Station::sendSettings()
+{
+    sendSettingsAttended_ = true;
+    tabReleased_ = false;
+    submitSendSettings();
+}
+
+void Station::sendRtAndPs()
+{
+    tabReleased_ = false;
+    submitScript(JobKind::SendRtAndPs, [this] { return SendRTAndPS(record_); });
+}
+
+void Station::testFrequency()
+{
+    submitScript(JobKind::TestFrequency, [] { return frequencyTestScript(); });
+}
+
+void Station::testPower()
+{
+    submitScript(JobKind::TestPower, [] { return powerTestScript(); });
+}
+
+void Station::readTx() { statusReader_.readTx(); }
+
+void Station::readRds()
+{
+    tabReleased_ = false;
+    readBack_.readRds();
+}
+
+void Station::setAutoRead(bool ticked)
+{
+    record_.AutoRead = ticked;
+    save();
+    refreshButtons();
+}
+
+void Station::chooseFamily(int16_t mode)
+{
+    record_.MODE = mode;
+    record_.COMSpeed = familyComSpeed(mode);
+    save();
+    Job speed;
+    speed.kind = JobKind::LineSpeed;
+    speed.first = true;
+    speed.script = [this] { return WireScript().lineSettings(lineSettingsForSpeed(record_.COMSpeed)); };
+    line_.submit(std::move(speed));
+}
+
+void Station::confirm() { line_.confirm(); }
+
+void Station::openSetup()
+{
+    if (line_.has(JobKind::Setup))
+        return;
+    Job setup;
+    setup.kind = JobKind::Setup;
+    setup.holdsLine = true;
+    // The window has the line to itself while it is open.
+    setup.script = [] { return WireScript().close(); };
+    setup.held = [this] { emit setupReady(); };
+    setup.done = [this](const JobEnd &) {
+        probe_.stop();
+        emit setupEnded();
+    };
+    line_.submit(std::move(setup));
+}
+
+void Station::closeSetup() { line_.release(JobKind::Setup); }
+
+void Station::stopTimers()
+{
+    statusReader_.stop();
+    autoUpdateDriver_.stop();
+    scheduler_.stop();
+    dailyClock_.stop();
+}
+
+void Station::exit()
+{
+    if (exiting_)
+        return;
+    exiting_ = true;
+    stopTimers();
+    line_.beginExit();
+    if (record_.ShutDown) {
+        // The transmitter is sent power 0; the operator's power stays stored.
+        record_.ShutDownInProgress = true;
+        record_.TXPower = 0;
+        Job shutDown;
+        shutDown.kind = JobKind::ShutDown;
+        shutDown.exitPath = true;
+        shutDown.script = [this] { return SendSettingsScript(record_, Attended::No); };
+        line_.submit(std::move(shutDown));
+    }
+    Job close;
+    close.kind = JobKind::PortClose;
+    close.exitPath = true;
+    close.script = [] { return WireScript().close(); };
+    close.done = [this](const JobEnd &) { emit exited(); };
+    line_.submit(std::move(close));
+}
+
+} // namespace zfm

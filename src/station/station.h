@@ -1,0 +1,141 @@
+#pragma once
+
+#include "autoupdate/auto_update_engine.h"
+#include "link/line_owner.h"
+#include "link/port_probe.h"
+#include "link/status_reply.h"
+#include "rds/rds_upload.h"
+#include "settings/settings.h"
+#include "station/auto_update_driver.h"
+#include "station/buttons.h"
+#include "station/daily_clock.h"
+#include "station/read_back_driver.h"
+#include "station/schedule_driver.h"
+#include "station/status_reader.h"
+
+#include <QObject>
+
+namespace zfm {
+
+class Clock;
+class SettingsStore;
+
+// The one facade between the window and the transmitter. The window shows
+// what this says and forwards what the operator does; everything that reaches
+// the device goes through the line owner as a job, built here or by one of the
+// drivers (status read, read-back, automatic update, scheduler, daily clock).
+class Station : public QObject {
+    Q_OBJECT
+public:
+    Station(SettingsStore &store, const Clock &clock, QObject *parent = nullptr);
+    ~Station() override;
+
+    SettingsRecord &record() { return record_; }
+    const SettingsRecord &record() const { return record_; }
+    const Clock &clock() const { return clock_; }
+    AutoUpdateEngine &autoUpdate() { return autoUpdate_; }
+    const LineOwner &line() const { return line_; }
+    const DailyClock &dailyClock() const { return dailyClock_; }
+    const ScheduleDriver &scheduler() const { return scheduler_; }
+
+    // Start-up: every setting from the store (values the window could not
+    // show are repaired and stored), the automatic update's options, and the
+    // device family with its line speed.
+    void loadSettings();
+    // Reads the store again (the setup window does, as it opens).
+    void reloadSettings();
+    // The end of start-up: the timers start, the port opens at the family's
+    // speed and, when that worked and "Send settings at Start" is ticked, the
+    // settings are sent. A missing port is reported once and ends start-up.
+    void start();
+    bool isStartedUp() const { return startedUp_; }
+
+    // Writes the whole record; a store that cannot be written is reported once
+    // until a save succeeds again.
+    void save();
+    // Something for the operator to read; the window shows it.
+    void tell(const QString &text);
+
+    const Buttons &buttons() const { return buttons_; }
+    // Switching tabs gives "Send settings" and "Send RT and PS" back.
+    void tabSelected();
+
+    // ---- What the operator does ----
+    void sendSettings();
+    void sendRtAndPs();
+    void testFrequency();
+    void testPower();
+    void readTx();
+    void readRds();
+    // "Auto read TX": stores AutoRead.
+    void setAutoRead(bool ticked);
+    // The device family: MODE and its speed code, stored at once; the line
+    // takes the speed when the job on it has ended.
+    void chooseFamily(int16_t mode);
+    // The operator acknowledged the static PS.
+    void confirm();
+
+    // ---- The setup window ----
+    // Asks for the line; setupReady() when the window has it (the main port
+    // closed), once any upload under way has ended.
+    void openSetup();
+    // The window closed: the line goes back to the queue.
+    void closeSetup();
+    bool hasSetup() const { return line_.isRunning(JobKind::Setup); }
+    // The communication test and the port search run on the setup window's own
+    // port, only while the window has the line.
+    PortProbe &portProbe() { return probe_; }
+
+    // ---- Exit ----
+    // Stops what runs at its next frame boundary and drops what waits; with
+    // "Shut down TX at exit" ticked sends the settings with power 0; closes
+    // the port; then exited().
+    void exit();
+    bool isExiting() const { return exiting_; }
+
+signals:
+    void statusChanged(const QString &text, double progress);
+    void progressChanged(double progress);
+    void buttonsChanged();
+    void statusReplyReceived(const zfm::StatusReply &reply);
+    // "Auto read TX" was changed by the program (failure action).
+    void autoReadChanged(bool ticked);
+    // Fields the window shows changed outside its own handlers.
+    void recordChanged();
+    // Something the operator is to read.
+    void message(const QString &text);
+    void confirmationRequested(const QString &text);
+    void setupReady();
+    void setupEnded();
+    void clockShown(const QString &time, const QString &date);
+    void exited();
+
+private:
+    void onLineFailed(const LinkFailure &failure, JobKind kind);
+    void submitSendSettings();
+    void submitScript(JobKind kind, std::function<WireScript()> script);
+    void recordEdited();
+    void refreshButtons();
+    void stopTimers();
+
+    SettingsRecord record_;
+    Settings settings_;
+    const Clock &clock_;
+    LineOwner line_;
+    PortProbe probe_;
+    AutoUpdateEngine autoUpdate_;
+    StatusReader statusReader_;
+    ReadBackDriver readBack_;
+    AutoUpdateDriver autoUpdateDriver_;
+    ScheduleDriver scheduler_;
+    DailyClock dailyClock_;
+    Buttons buttons_;
+    // The operator pressed "Send settings": the next one confirms the static PS.
+    bool sendSettingsAttended_ = false;
+    bool tabReleased_ = false;
+    bool startedUp_ = false;
+    bool exiting_ = false;
+    bool storeFailureReported_ = false;
+};
+
+} // namespace zfm

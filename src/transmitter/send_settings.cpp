@@ -1,0 +1,19 @@
+#include "transmitter/send_settings.h"
+
+#include "rds/rds_model.h"
+#include "transmitter/transmitter_upload.h"
+
+namespace zfm {
+
+bool isSmallFamily(const SettingsRecord &r) { return r.MODE == kModeSmall; }
+
+WireScript SendSettingsScript(SettingsRecord &r, Attended attended)
+{
+    if (isSmallFamily(r))
+        return SendDataToTransmitterVesk(r);
+    r.AFNum = countAlternativeFrequencies(r);
+    WireScript s = SendDataToTransmitter(r);
+    return s.append(rdsSettingsSequence(r, attended));
+}
+
+} // namespace zfm

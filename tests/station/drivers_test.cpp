@@ -1,0 +1,209 @@
+// The drivers of the automatic and requested work, each on a line owner with
+// the virtual transmitter on a real pseudo-terminal and a settable clock.
+#include "autoupdate/auto_update_engine.h"
+#include "link/clock.h"
+#include "link/line_owner.h"
+#include "settings/settings.h"
+#include "settings/settings_store.h"
+#include "station/daily_clock.h"
+#include "station/read_back_driver.h"
+#include "station/schedule_driver.h"
+#include "station/status_reader.h"
+#include "support/printers.h"
+#include "support/wait.h"
+#include "virtual_transmitter.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace zfm;
+using namespace zfm::test;
+
+namespace {
+
+constexpr int kCom = 4;
+
+class Drivers : public ::testing::Test {
+protected:
+    Drivers()
+    {
+        // At 38400 a read-back takes a second, not four.
+        vt::Options o;
+        o.baud = 38400;
+        device = std::make_unique<vt::VirtualTransmitter>(o);
+        record.COMSelected = kCom;
+        record.COMSpeed = 5;
+        record.COMDevice[kCom] = device->path();
+        // The status request keeps the port's speed as it is.
+        line.submit(lineSpeedJob());
+        idle();
+        QObject::connect(&readBack, &ReadBackDriver::message, [this](const QString &m) { messages << m; });
+        QObject::connect(&status, &StatusReader::message, [this](const QString &m) { messages << m; });
+    }
+    static Job lineSpeedJob()
+    {
+        Job job;
+        job.kind = JobKind::LineSpeed;
+        job.script = [] { return WireScript().lineSettings(QStringLiteral("38400,N,8,1")); };
+        return job;
+    }
+    int framesNamed(const char *name) const
+    {
+        const auto &f = device->state().counters.frames;
+        const auto it = f.find(QByteArray(name));
+        return it == f.end() ? 0 : it->second;
+    }
+    bool idle(int timeoutMs = 10000)
+    {
+        return runUntil([this] { return line.isIdle(); }, timeoutMs);
+    }
+    void silence(bool on)
+    {
+        vt::Faults f;
+        f.silent = on;
+        device->setFaults(f);
+    }
+
+    std::unique_ptr<vt::VirtualTransmitter> device;
+    SettingsRecord record;
+    MemoryStore store;
+    Settings settings{record, store};
+    ManualClock clock;
+    LineOwner line{record, clock};
+    AutoUpdateEngine engine{settings, clock};
+    StatusReader status{line, record};
+    ReadBackDriver readBack{line, record, engine};
+    QStringList messages;
+};
+
+} // namespace
+
+// A manual read that gets no reply says so once; the automatic one keeps quiet
+// and asks only when nothing else is under way.
+TEST_F(Drivers, StatusRequestsReportSilenceOnlyWhenAskedByHand)
+{
+    QSignalSpy replies(&status, &StatusReader::replyReceived);
+    status.readTx();
+    ASSERT_TRUE(idle());
+    ASSERT_EQ(replies.count(), 1);
+    EXPECT_EQ(replies.at(0).at(0).value<StatusReply>().outputPower, QStringLiteral("50.0W"));
+
+    silence(true);
+    status.readTx();
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(messages, QStringList{QStringLiteral("Error receiving Status.")});
+
+    messages.clear();
+    record.AutoRead = true;
+    status.tick();
+    EXPECT_TRUE(line.has(JobKind::StatusRequest));
+    status.tick(); // one at a time
+    ASSERT_TRUE(idle());
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(framesNamed("FM"), 3);
+
+    // Nothing while a read-back waits or runs.
+    readBack.readRds();
+    status.tick();
+    status.readTx();
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(framesNamed("FM"), 3);
+}
+
+// "Read RDS settings" clicked while a status request waits for its reply runs
+// once, after that reply; the RadioText switch it took is given back.
+TEST_F(Drivers, ReadBackClickedDuringAStatusRequestRunsOnceAfterIt)
+{
+    record.RTSwitch = 1;
+    status.readTx();
+    ASSERT_TRUE(line.isRunning(JobKind::StatusRequest));
+    for (int i = 0; i < 3; ++i)
+        readBack.readRds();
+    EXPECT_EQ(record.RTSwitch, 1); // not yet taken: the read-back has not begun
+    ASSERT_TRUE(runUntil([&] { return line.isRunning(JobKind::ReadBack); }));
+    EXPECT_EQ(record.RTSwitch, 0);
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(framesNamed("X"), 1);
+    EXPECT_EQ(device->state().counters.readBackReplies, 1);
+    EXPECT_EQ(record.RTSwitch, 1);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+// The RadioText switch is given back after the read-back, whatever its end,
+// unless the operator (or a failure) chose meanwhile.
+TEST_F(Drivers, TheRadioTextSwitchComesBackUnlessSomeoneChoseMeanwhile)
+{
+    struct Row {
+        const char *what;
+        int16_t before;
+        bool silent;
+        std::optional<bool> chosenDuring; // the RT choice made while it runs
+        int16_t after;
+        const char *message;
+    };
+    const Row rows[] = {
+        {"answered", 1, false, std::nullopt, 1, nullptr},
+        {"silent", 1, true, std::nullopt, 1, "Error receiving RDS parameters."},
+        {"was off", 0, false, std::nullopt, 0, nullptr},
+        {"switched off meanwhile", 1, false, false, 0, nullptr},
+        {"switched on meanwhile", 1, true, true, 1, "Error receiving RDS parameters."},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        messages.clear();
+        silence(row.silent);
+        record.RTSwitch = row.before;
+        readBack.readRds();
+        EXPECT_EQ(record.RTSwitch, 0);
+        if (row.chosenDuring)
+            engine.setRtUpdate(*row.chosenDuring);
+        ASSERT_TRUE(idle());
+        EXPECT_EQ(record.RTSwitch, row.after);
+        EXPECT_EQ(messages, row.message ? QStringList{QLatin1String(row.message)} : QStringList{});
+    }
+}
+
+// A scheme that is due is applied once in its minute, never while exiting.
+TEST_F(Drivers, TheSchedulerAppliesADueSchemeOnceAndNeverWhileExiting)
+{
+    ScheduleDriver scheduler(record, clock);
+    QSignalSpy applied(&scheduler, &ScheduleDriver::schemeApplied);
+    record.SchemeEnable = 1;
+    record.SchemeList = {{QStringLiteral("06:00   98.000MHz  40%  DAILY"), true}};
+    for (int s : {58, 59}) {
+        clock.set(QDateTime(QDate(2026, 3, 9), QTime(5, 59, s)));
+        scheduler.tick();
+    }
+    for (int s : {0, 1, 30}) {
+        clock.set(QDateTime(QDate(2026, 3, 9), QTime(6, 0, s)));
+        scheduler.tick();
+    }
+    EXPECT_EQ(applied.count(), 1);
+    EXPECT_EQ(std::make_pair(record.TXFrequency, record.TXPower), std::make_pair(98000, int16_t{40}));
+
+    record.ShutDownInProgress = true;
+    clock.set(QDateTime(QDate(2026, 3, 10), QTime(6, 0, 0)));
+    scheduler.tick();
+    EXPECT_EQ(applied.count(), 1);
+}
+
+// The daily synchronisation goes to the line when 03:15:00 is crossed; one due
+// while the line is busy waits for it.
+TEST_F(Drivers, TheDailyClockSetsTheEncodersClockWhen0315IsCrossed)
+{
+    clock.set(QDateTime(QDate(2026, 3, 7), QTime(3, 14, 59)));
+    DailyClock daily(line, record, clock);
+    status.readTx(); // the line is busy at the moment
+    clock.set(QDateTime(QDate(2026, 3, 7), QTime(3, 15, 0)));
+    daily.tick();
+    EXPECT_EQ(daily.pcTime(), pcTimeText(clock.now()));
+    EXPECT_TRUE(line.has(JobKind::ClockSync));
+    clock.set(QDateTime(QDate(2026, 3, 7), QTime(3, 15, 1)));
+    daily.tick();
+    ASSERT_TRUE(idle(15000));
+    EXPECT_EQ(framesNamed("TIME"), 1);
+    const vt::ClockState &c = device->state().clock;
+    EXPECT_EQ(
+        std::make_tuple(c.hour, c.minute, c.second, c.year, c.month, c.day), std::make_tuple(3, 15, 1, 2026, 3, 7));
+}
