@@ -3,7 +3,9 @@
 // on at once - "Auto read TX", the automatic PS/RT update (PS "Yes", split,
 // RT "Yes") following a title file a playout program rewrites every 5 s, the
 // scheduler with a scheme due every minute, and "Send RT and PS" every 2
-// minutes.
+// minutes. With --operator a seeded random operator uses the window as well
+// (tools/drill/operator_run.h), the invariants it checks are counted, and the
+// run ends by exiting the program.
 //
 // Window and transmitter run in this one process on one event loop, as in
 // the end-to-end tests: the counters come straight from both sides, the
@@ -11,7 +13,7 @@
 // paced on a thread of its own, and its state is bounded (its log keeps 300
 // lines), so the loop's stalls and the memory growth are the program's.
 //
-//   zfm_soak [minutes]     (default 20; fractions allowed)
+//   zfm_soak [minutes] [--operator [seed]]     (default 20 minutes; fractions allowed)
 //
 // Prints a progress line every minute and the figures at the end; see
 // soak_watch.h for what counts as lost. Measures only, never fails on time.
@@ -21,6 +23,7 @@
 
 #include "app/main_window.h"
 #include "app/resident_memory.h"
+#include "operator_run.h"
 #include "scheduler/scheme_line.h"
 #include "settings/settings_store.h"
 #include "station/station.h"
@@ -38,9 +41,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <deque>
 #include <mutex>
@@ -62,6 +67,10 @@ constexpr int kScheduleRefreshMs = 10 * 1000;
 constexpr int kSchemesAhead = 4;
 // Longest wait for the last title to reach the air once the run ends.
 constexpr int kSettleLimitMs = 120 * 1000;
+// Longest wait for the program to exit at the end of an operator's run.
+constexpr int kExitLimitMs = 60 * 1000;
+// The operator's pace: an action every so many milliseconds on average.
+constexpr int kOperatorGapMs = 1500;
 
 double residentMiB() { return residentMemoryKiB() / 1024.0; }
 
@@ -211,7 +220,19 @@ void storeBeforeStart(const QString &devicePath, const QString &titleFile)
 
 int main(int argc, char **argv)
 {
-    const double minutes = argc > 1 ? std::max(0.1, std::atof(argv[1])) : 20.0;
+    double minutes = 20.0;
+    bool withOperator = false;
+    quint32 seed = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--operator") == 0) {
+            withOperator = true;
+            seed = i + 1 < argc && std::isdigit(static_cast<unsigned char>(argv[i + 1][0]))
+                ? static_cast<quint32>(std::strtoul(argv[++i], nullptr, 10))
+                : static_cast<quint32>(std::time(nullptr));
+        } else {
+            minutes = std::max(0.1, std::atof(argv[i]));
+        }
+    }
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QTemporaryDir runtimeDir;
     QTemporaryDir configDir;
@@ -257,6 +278,9 @@ int main(int argc, char **argv)
     QObject::connect(&station, &Station::statusChanged, [&status](const QString &text) { status = text; });
 
     SoakWatch watch(station, device, playout);
+    std::unique_ptr<drill::OperatorRun> operatorRun;
+    if (withOperator)
+        operatorRun = std::make_unique<drill::OperatorRun>(window, device, seed, kOperatorGapMs);
     MachineLag machine;
     StallMeter stalls(&status, &machine);
 
@@ -311,6 +335,11 @@ int main(int argc, char **argv)
     std::printf("soak: %.1f minutes; window and virtual transmitter in one process; title file rewritten every "
                 "%d s; resident memory after start-up %.1f MiB\n",
         minutes, zfm::drill::Playout::kPeriodMs / 1000, rssStart);
+    if (operatorRun) {
+        std::printf(
+            "soak: a random operator at work, seed %u (zfm_soak %g --operator %u repeats it)\n", seed, minutes, seed);
+        operatorRun->start();
+    }
     std::fflush(stdout);
 
     auto frames = [&](const char *name) {
@@ -332,6 +361,7 @@ int main(int argc, char **argv)
     progress.start(60 * 1000);
 
     qint64 lastKey = firstKey;
+    bool exited = false;
     double rssEnd = 0;
     qint64 settledAfterMs = -1;
     QElapsedTimer settle;
@@ -341,15 +371,30 @@ int main(int argc, char **argv)
         // The last scheme has been applied, or its minute is over.
         const bool schemesDone = watch.schemesApplied(firstKey, lastKey) == watch.schemesDue(firstKey, lastKey)
             || minuteKey(QDateTime::currentDateTime()) > lastKey;
-        if (idle && schemesDone && watch.lastTitleOnAir())
+        const bool operatorDone = !operatorRun || (operatorRun->settled() && device.repliesDone());
+        if (idle && schemesDone && operatorDone && watch.lastTitleOnAir())
             settledAfterMs = settle.elapsed();
-        if (settledAfterMs >= 0 || settle.elapsed() > kSettleLimitMs)
+        if (settledAfterMs < 0 && settle.elapsed() <= kSettleLimitMs)
+            return;
+        settleTimer.stop();
+        if (!operatorRun) {
             app.quit();
+            return;
+        }
+        // The operator's run ends as the operator would: the program exits.
+        operatorRun->checkAtRest();
+        QObject::connect(&window, &MainWindow::exited, &app, [&] {
+            exited = true;
+            QTimer::singleShot(0, &app, &QApplication::quit);
+        });
+        QTimer::singleShot(kExitLimitMs, &app, &QApplication::quit);
+        window.close();
     });
     QTimer::singleShot(static_cast<int>(minutes * 60 * 1000), [&] {
-        // The end: no new title, scheme or press; the automatic read stops; what
-        // is under way finishes, the scheme of this minute still counts and the
-        // last title must reach the air.
+        // The end: no new title, scheme or press; the automatic read stops
+        // (the operator's choice stands when there is one); what is under way
+        // finishes, the scheme of this minute still counts and the last title
+        // must reach the air.
         lastKey = minuteKey(QDateTime::currentDateTime());
         playout.stop();
         pressTimer.stop();
@@ -357,7 +402,10 @@ int main(int argc, char **argv)
         scheduleTimer.stop();
         progress.stop();
         programSchemes(lastKey, lastKey + 1);
-        window.findChild<QCheckBox *>(QStringLiteral("chkAutoRead"))->click();
+        if (operatorRun)
+            operatorRun->stop();
+        else
+            window.findChild<QCheckBox *>(QStringLiteral("chkAutoRead"))->click();
         rssEnd = residentMiB();
         settle.start();
         settleTimer.start(500);
@@ -397,5 +445,11 @@ int main(int argc, char **argv)
         static_cast<long long>(stalls.longestProgramMs()));
     if (!watch.findings().isEmpty())
         std::printf("findings: %lld (the first are listed above)\n", static_cast<long long>(watch.findings().size()));
+    if (operatorRun) {
+        std::printf("operator: %s\n", qPrintable(operatorRun->summary()));
+        for (const QString &v : operatorRun->violations())
+            std::printf("  broken: %s\n", qPrintable(v));
+        std::printf("program exited: %s\n", exited ? "yes" : "NO");
+    }
     return 0;
 }

@@ -53,6 +53,11 @@ bool LineOwner::has(JobKind kind) const
 
 bool LineOwner::isRunning(JobKind kind) const { return running_ && running_->job.kind == kind; }
 
+std::optional<JobKind> LineOwner::runningKind() const
+{
+    return running_ ? std::optional(running_->job.kind) : std::nullopt;
+}
+
 void LineOwner::confirm() { runner_.confirm(); }
 
 void LineOwner::release(JobKind kind)

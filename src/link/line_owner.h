@@ -102,6 +102,7 @@ public:
     // Whether a job of this kind is waiting or running.
     bool has(JobKind kind) const;
     bool isRunning(JobKind kind) const;
+    std::optional<JobKind> runningKind() const;
     bool isIdle() const { return !running_ && queue_.empty(); }
     bool isExiting() const { return exiting_; }
 

@@ -13,6 +13,10 @@ AutoUpdateDriver::AutoUpdateDriver(LineOwner &line, AutoUpdateEngine &engine, QO
 {
     timer_.setInterval(kTickMs);
     connect(&timer_, &QTimer::timeout, this, &AutoUpdateDriver::tick);
+    connect(&line_, &LineOwner::jobsChanged, this, [this] {
+        if (late_ && timer_.isActive() && line_.isIdle())
+            tick();
+    });
 }
 
 void AutoUpdateDriver::start() { timer_.start(); }
@@ -21,8 +25,14 @@ void AutoUpdateDriver::stop() { timer_.stop(); }
 
 void AutoUpdateDriver::tick()
 {
-    if (line_.has(JobKind::AutoPs) || line_.has(JobKind::AutoRt) || line_.has(JobKind::Setup))
+    // A tick that finds the line in use is late, never dropped: it runs the
+    // moment the line is free, so what it reads goes out at once and the title
+    // on air is never one overtaken while its upload waited behind another.
+    if (!line_.isIdle()) {
+        late_ = true;
         return;
+    }
+    late_ = false;
     AutoUpdateTickResult r = engine_.tick(line_.has(JobKind::ReadBack));
     if (!r.message.isEmpty()) {
         emit message(r.message);

@@ -10,8 +10,9 @@ class LineOwner;
 
 // Runs the automatic PS/RT update once a second: the engine decides from the
 // playout program's files, this submits what it decided to the line. A tick
-// rests while the previous one's work waits or runs, while a read-back does and
-// while the setup window has the line.
+// waits while anything waits or runs on the line (the previous tick's uploads,
+// a read-back, the setup window, an operator's upload) and runs as soon as
+// the line is free.
 class AutoUpdateDriver : public QObject {
     Q_OBJECT
 public:
@@ -32,6 +33,7 @@ private:
     LineOwner &line_;
     AutoUpdateEngine &engine_;
     QTimer timer_;
+    bool late_ = false;
 };
 
 } // namespace zfm

@@ -12,15 +12,18 @@ using namespace zfm::test;
 
 using LineOwnership = LiveWindow;
 
-// Exit while "Send RT and PS" runs (no power-0 upload): the frame on the line
-// is finished, nothing more is sent, and nothing is said on the way out. The
-// exits land at moments within a frame's writes.
+// Exit while "Send RT and PS" runs: the frame on the line is finished, and
+// nothing is said on the way out. The exits land at moments within a frame's
+// writes; the last one has "Shut down TX at exit" ticked, so power 0 follows.
 TEST_F(LineOwnership, ExitDuringAnUploadNeverCutsAFrame)
 {
     auto &dev = useDevice();
     for (int offsetMs : {55, 65, 75, 85}) {
         SCOPED_TRACE(offsetMs);
+        const bool shutDown = offsetMs == 85;
         boxes.clear();
+        if (shutDown)
+            store(QStringLiteral("ShutDown"), QStringLiteral("True"));
         start();
         const int before = dev.state().counters.total;
         click("cmdSendRTPS");
@@ -36,7 +39,9 @@ TEST_F(LineOwnership, ExitDuringAnUploadNeverCutsAFrame)
         ASSERT_TRUE(runUntil([&] { return exited; }, 15000));
         runFor(200); // what a cut frame would leave on the line
         EXPECT_EQ(dev.state().counters.malformed, 0);
-        EXPECT_LT(dev.state().counters.total, before + 20);
+        EXPECT_LT(dev.state().counters.total, before + (shutDown ? 70 : 20));
+        EXPECT_EQ(dev.state().transmitter.powerPercent, shutDown ? 0 : 100);
+        EXPECT_EQ(framesNamed("FW"), shutDown ? 1 : 0);
         EXPECT_TRUE(boxes.texts().isEmpty()) << shownBoxes();
     }
 }

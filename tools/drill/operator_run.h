@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <map>
+#include <optional>
 
 class QWidget;
 
@@ -98,7 +99,7 @@ private:
     int16_t rtSwitch_ = 0;
 
     bool jobRunning_ = false;
-    JobKind runningKind_ = JobKind::PortOpen;
+    std::optional<JobKind> runningKind_;
     // The speed every frame must arrive at: the family's when the job on the
     // line began (a speed change itself writes nothing).
     int expectedBaud_ = 0;
