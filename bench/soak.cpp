@@ -342,11 +342,7 @@ int main(int argc, char **argv)
     }
     std::fflush(stdout);
 
-    auto frames = [&](const char *name) {
-        const auto &f = device.state().counters.frames;
-        const auto it = f.find(QByteArray(name));
-        return it == f.end() ? 0 : it->second;
-    };
+    auto frames = [&](const char *name) { return device.state().counters.framesNamed(name); };
     QTimer progress;
     QObject::connect(&progress, &QTimer::timeout, [&] {
         std::printf("[%5.1f min] status %d requested / %d decoded; titles %d written / %d uploaded; schemes %d due "

@@ -11,13 +11,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 
 namespace zfm {
 

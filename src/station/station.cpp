@@ -131,7 +131,7 @@ void Station::tabSelected()
     refreshButtons();
 }
 
-void Station::onLineFailed(const LinkFailure &failure, JobKind)
+void Station::onLineFailed(const LinkFailure &failure)
 {
     // On the way out the line is let go: nothing more to say about it.
     if (exiting_ && failure.kind == LinkFailure::Kind::LineLost)

@@ -111,7 +111,7 @@ signals:
     void exited();
 
 private:
-    void onLineFailed(const LinkFailure &failure, JobKind kind);
+    void onLineFailed(const LinkFailure &failure);
     void submitSendSettings();
     void submitScript(JobKind kind, std::function<WireScript()> script);
     void recordEdited();

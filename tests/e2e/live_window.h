@@ -18,12 +18,7 @@ protected:
         for (const char *b : {"cmdReadRDS", "cmdSendSettings", "cmdSendRTPS", "cmdReadTX"})
             EXPECT_EQ(find<QPushButton>(b)->isEnabled(), enabled) << b;
     }
-    int framesNamed(const char *name) const
-    {
-        const auto &f = device->state().counters.frames;
-        const auto it = f.find(QByteArray(name));
-        return it == f.end() ? 0 : it->second;
-    }
+    int framesNamed(const char *name) const { return device->state().counters.framesNamed(name); }
     // Values stored before start, as a previous run would have left them.
     void storeAll(std::initializer_list<std::pair<const char *, QString>> values)
     {

@@ -50,12 +50,7 @@ protected:
         };
         return job;
     }
-    int framesNamed(const char *name) const
-    {
-        const auto &f = device->state().counters.frames;
-        const auto it = f.find(QByteArray(name));
-        return it == f.end() ? 0 : it->second;
-    }
+    int framesNamed(const char *name) const { return device->state().counters.framesNamed(name); }
     bool idle(int timeoutMs = 15000)
     {
         return runUntil([this] { return line.isIdle(); }, timeoutMs);

@@ -1,5 +1,7 @@
 #include "support/message_boxes.h"
 
+#include "operator_run.h"
+
 #include <QApplication>
 #include <QDateTime>
 #include <QMessageBox>
@@ -26,13 +28,7 @@ void MessageBoxes::poll()
             return;
         seenAt_ = -1;
         texts_ << box->text();
-        QAbstractButton *button = box->defaultButton();
-        if (!button && !box->buttons().isEmpty())
-            button = box->buttons().first();
-        if (button)
-            button->click();
-        else
-            box->close();
+        drill::acknowledge(box);
         return;
     }
 }

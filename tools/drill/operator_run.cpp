@@ -144,19 +144,24 @@ void OperatorRun::windDown()
         actions_.start(kWindDownMs);
 }
 
+void acknowledge(QMessageBox *box)
+{
+    QAbstractButton *ok = box->defaultButton();
+    if (!ok && !box->buttons().isEmpty())
+        ok = box->buttons().first();
+    if (ok)
+        ok->click();
+    else
+        box->close();
+}
+
 bool OperatorRun::answerMessage()
 {
     for (QWidget *w : QApplication::topLevelWidgets()) {
         auto *box = qobject_cast<QMessageBox *>(w);
         if (!box || !box->isVisible())
             continue;
-        QAbstractButton *ok = box->defaultButton();
-        if (!ok && !box->buttons().isEmpty())
-            ok = box->buttons().first();
-        if (ok)
-            ok->click();
-        else
-            box->close();
+        acknowledge(box);
         note(QStringLiteral("OK of a message"));
         return true;
     }

@@ -20,7 +20,13 @@ class VirtualTransmitter;
 }
 } // namespace zfm
 
+class QMessageBox;
+
 namespace zfm::drill {
+
+// Closes a message box as the operator would: with its default button, its
+// first one, or by closing it.
+void acknowledge(QMessageBox *box);
 
 // A seeded random operator at the real window while the automatic work runs:
 // every so often it uses a control an operator could use at that moment

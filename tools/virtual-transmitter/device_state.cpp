@@ -67,6 +67,12 @@ DeviceState DeviceState::factory()
     return s;
 }
 
+int Counters::framesNamed(const QByteArray &name) const
+{
+    const auto it = frames.find(name);
+    return it == frames.end() ? 0 : it->second;
+}
+
 void DeviceState::addLog(LogEntry entry)
 {
     log.push_back(std::move(entry));

@@ -90,6 +90,9 @@ struct Counters {
     int statusReplies = 0;
     int readBackReplies = 0;
     int unansweredRequests = 0; // requests heard at a wrong speed or while silent
+
+    // Well-formed frames of one command ("FW", "PS07").
+    int framesNamed(const QByteArray &name) const;
 };
 
 struct LogEntry {
