@@ -33,15 +33,20 @@ void ReadBackDriver::readRds()
 
 void ReadBackDriver::begin()
 {
+    // The RadioText update rests while the encoder's answer streams in. The
+    // rest is not stored: the operator's choice is what a restart must find.
     restoreRtSwitch_ = record_.RTSwitch == 1;
-    if (restoreRtSwitch_) {
+    if (restoreRtSwitch_)
         record_.RTSwitch = 0;
-        emit recordEdited();
-    }
 }
 
 void ReadBackDriver::end(const JobEnd &e)
 {
+    // Given back first, so no save on the way stores the rest.
+    if (restoreRtSwitch_) {
+        restoreRtSwitch_ = false;
+        record_.RTSwitch = 1;
+    }
     QString said;
     if (e.completed()) {
         const ReadBackOutcome outcome = applyReadBack(std::get<ReadBack>(e.reply), record_);
@@ -58,10 +63,6 @@ void ReadBackDriver::end(const JobEnd &e)
         }
     } else if (e.outcome == JobEnd::Outcome::NoReply) {
         said = QStringLiteral("Error receiving RDS parameters.");
-    }
-    if (restoreRtSwitch_) {
-        restoreRtSwitch_ = false;
-        record_.RTSwitch = 1;
     }
     if (e.outcome != JobEnd::Outcome::Dropped)
         emit recordEdited();
