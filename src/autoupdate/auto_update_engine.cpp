@@ -32,7 +32,7 @@ AutoUpdateEngine::AutoUpdateEngine(Settings &settings, const Clock &clock, QObje
 
 SettingsRecord &AutoUpdateEngine::record() { return settings_.record(); }
 
-void AutoUpdateEngine::save() { settings_.SaveAllSettings(); }
+void AutoUpdateEngine::save() { settings_.saveAll(); }
 
 bool AutoUpdateEngine::psUpdateOn() const { return settings_.record().AutoPS != 0; }
 
@@ -137,7 +137,7 @@ void AutoUpdateEngine::titleDisplayClicked()
     emit changed();
 }
 
-void AutoUpdateEngine::switchOff()
+void AutoUpdateEngine::setAllOff()
 {
     record().AutoPS = 0;
     record().RTSwitch = 0;
@@ -145,9 +145,9 @@ void AutoUpdateEngine::switchOff()
     emit rtUpdateChosen();
 }
 
-void AutoUpdateEngine::CheckAutoUpdate()
+void AutoUpdateEngine::switchOff()
 {
-    switchOff();
+    setAllOff();
     save();
     emit changed();
 }
@@ -186,11 +186,11 @@ AutoUpdateTickResult AutoUpdateEngine::psFileFailed(bool notFound)
     }
     psFailTick_ = tick_ - 2;
     if (!notFound) {
-        CheckAutoUpdate();
+        switchOff();
         return {kMissingFileMessage, {}, false};
     }
     // RT goes off first, so emptying the title display leaves RT alone.
-    switchOff();
+    setAllOff();
     setTitleDisplay(QString());
     save();
     emit changed();

@@ -15,7 +15,7 @@ FeedResult ReplyParser::feed(char chunk)
 {
     FeedResult result;
     if (chunk == kReplyEnd) {
-        const std::string_view buffer = ReceiveBuffer();
+        const std::string_view buffer = received();
         if (buffer.find(kStatusMarker) != std::string_view::npos) {
             result.event = decodeStatusReply(buffer);
             reset();

@@ -49,9 +49,9 @@ public:
 
     // The characters received since the last reset (at most kBufferLimit, the
     // newest); valid until the next feed or reset.
-    std::string_view ReceiveBuffer() const { return std::string_view(storage_).substr(head_); }
+    std::string_view received() const { return std::string_view(storage_).substr(head_); }
     // Characters appended since the last reset, also those the buffer has dropped.
-    int32_t ReceiveCount() const { return count_; }
+    int32_t receivedCount() const { return count_; }
 
 private:
     void append(char c);

@@ -16,7 +16,7 @@ namespace zfm {
 
 class Clock;
 
-// One component of the PC clock, read when it is written and sent as OffsetByte.
+// One component of the PC clock, read when it is written and sent as offsetByte().
 enum class ClockField { Hour, Minute, Second, Year, Month, Day };
 
 // The value a clock field carries before its offset: the year counts from 2004.

@@ -102,7 +102,7 @@ int eccFromText(const QString &text)
 
 int ptyFromText(const QString &text) { return indexIn(kPty, text); }
 
-QString ShowPICode(const QString &countryText, int areaPosition, const QString &programReferenceText)
+QString piCodeText(const QString &countryText, int areaPosition, const QString &programReferenceText)
 {
     const QString area = areaPosition >= 0 ? hexDigits(areaPosition, 1) : QString();
     return countryText + area + programReferenceText;
@@ -115,7 +115,7 @@ QString piCodeText(const SettingsRecord &r)
     const int area = r.AreaCoverage >= 0 && r.AreaCoverage <= 15 ? r.AreaCoverage : -1;
     const QString reference
         = r.ProgramReference >= 0 && r.ProgramReference <= 255 ? hexDigits(r.ProgramReference, 2) : QString();
-    return ShowPICode(country, area, reference);
+    return piCodeText(country, area, reference);
 }
 
 void setAlternativeFrequency(SettingsRecord &r, int k, int code)
@@ -146,26 +146,26 @@ int16_t countAlternativeFrequencies(const SettingsRecord &r)
     return n;
 }
 
-int DIValue(const SettingsRecord &r)
+int diValue(const SettingsRecord &r)
 {
     return (r.DId[0] != 0 ? 1 : 0) + (r.DId[1] != 0 ? 2 : 0) + (r.DId[2] != 0 ? 4 : 0) + (r.DId[3] != 0 ? 8 : 0);
 }
 
-QByteArray ccacValue(const SettingsRecord &r) { return PaddedDecimal3(16 * r.CountryCode + r.AreaCoverage); }
+QByteArray ccacValue(const SettingsRecord &r) { return paddedDecimal3(16 * r.CountryCode + r.AreaCoverage); }
 
 QByteArray rtBlockValue(const QString &rt)
 {
-    return Text((rt + QString(2 + 64, QLatin1Char(kCarriageReturn))).left(kTextLength));
+    return textValue((rt + QString(2 + 64, QLatin1Char(kCarriageReturn))).left(kTextLength));
 }
 
 QByteArray messageValue(const QString &message)
 {
-    return Text((withoutLeadingBlanks(message) + QLatin1Char(kCarriageReturn)).left(kTextLength));
+    return textValue((withoutLeadingBlanks(message) + QLatin1Char(kCarriageReturn)).left(kTextLength));
 }
 
 QByteArray rtValue(const QString &rt)
 {
-    return Text(leftChars(withoutLeadingBlanks(rt) + QString(3, QLatin1Char(kCarriageReturn)), kTextLength));
+    return textValue(leftChars(withoutLeadingBlanks(rt) + QString(3, QLatin1Char(kCarriageReturn)), kTextLength));
 }
 
 QString cutText(const QString &text) { return text.left(kTextLength); }
@@ -174,13 +174,13 @@ QString padText(const QString &text) { return text.left(kTextLength).leftJustifi
 
 QString normalizePs(const QString &text) { return text.left(kPsLength).leftJustified(kPsLength, QLatin1Char(' ')); }
 
-void NormalizePSTexts(SettingsRecord &r)
+void normalizePsTexts(SettingsRecord &r)
 {
     for (QString &ps : r.PS)
         ps = normalizePs(ps);
 }
 
-void SetAllDelays(SettingsRecord &r)
+void setAllPsDelays(SettingsRecord &r)
 {
     for (int i = 0; i < kPsEntries; ++i)
         r.PSDelay[i] = r.SETTOSAMEDELAY;

@@ -41,7 +41,7 @@ int ptyFromText(const QString &text);
 
 // Country digit, area digit and programme reference as the "PI code" label
 // shows them ("3180" for the defaults). An area of -1 leaves its digit out.
-QString ShowPICode(const QString &countryText, int areaPosition, const QString &programReferenceText);
+QString piCodeText(const QString &countryText, int areaPosition, const QString &programReferenceText);
 QString piCodeText(const SettingsRecord &record);
 
 // ---- Alternative frequencies ----
@@ -55,8 +55,8 @@ int16_t countAlternativeFrequencies(const SettingsRecord &record);
 
 // ---- Command values ----
 
-int DIValue(const SettingsRecord &record); // d0 + 2 d1 + 4 d2 + 8 d3
-QByteArray ccacValue(const SettingsRecord &record); // PaddedDecimal3 of 16 * country + area
+int diValue(const SettingsRecord &record); // d0 + 2 d1 + 4 d2 + 8 d3
+QByteArray ccacValue(const SettingsRecord &record); // paddedDecimal3 of 16 * country + area
 // The RadioText block of "Send settings": the text, then carriage returns to exactly 64.
 QByteArray rtBlockValue(const QString &rt);
 // A message frame's value: leading blanks removed, one carriage return, cut to 64.
@@ -74,9 +74,9 @@ QString padText(const QString &text);
 // A PS text: cut or padded with blanks to exactly 8.
 QString normalizePs(const QString &text);
 // Every PS entry normalized.
-void NormalizePSTexts(SettingsRecord &record);
+void normalizePsTexts(SettingsRecord &record);
 
 // "Set all to:": every PS entry's delay becomes the common delay SETTOSAMEDELAY.
-void SetAllDelays(SettingsRecord &record);
+void setAllPsDelays(SettingsRecord &record);
 
 } // namespace zfm

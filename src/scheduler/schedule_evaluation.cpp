@@ -6,7 +6,7 @@
 
 namespace zfm {
 
-std::vector<SchemeTableEntry> ParseSchemes(const std::vector<SchemeEntry> &list)
+std::vector<SchemeTableEntry> parseSchemes(const std::vector<SchemeEntry> &list)
 {
     std::vector<SchemeTableEntry> tables;
     for (size_t i = 0; i < list.size(); ++i) {
@@ -41,7 +41,7 @@ std::optional<SchemeMatch> readScheme(const SchemeTableEntry &e)
 {
     if (e.hour < 0 || e.hour > 23 || e.minute < 0 || e.minute > 59 || e.power < 0 || e.power > 100)
         return std::nullopt;
-    const auto kHz = ConvertTXFreq(e.frequencyText);
+    const auto kHz = frequencyFromText(e.frequencyText);
     if (!kHz || !isValidFrequency(*kHz))
         return std::nullopt;
     return SchemeMatch{*kHz, e.power, e.listIndex};
@@ -57,10 +57,10 @@ std::optional<SchemeMatch> ScheduleEvaluator::onTick(SettingsRecord &record)
 {
     if (record.SchemeEnable == 0)
         return std::nullopt;
-    return CompareTime(record);
+    return evaluateMinute(record);
 }
 
-std::optional<SchemeMatch> ScheduleEvaluator::CompareTime(SettingsRecord &record)
+std::optional<SchemeMatch> ScheduleEvaluator::evaluateMinute(SettingsRecord &record)
 {
     const QDateTime now = clock_.now();
     const int isoDay = now.date().dayOfWeek(); // Monday = 1 ... Sunday = 7: today's digit
@@ -71,7 +71,7 @@ std::optional<SchemeMatch> ScheduleEvaluator::CompareTime(SettingsRecord &record
     last_ = minute;
     const QChar today(u'0' + isoDay);
 
-    tables_ = ParseSchemes(record.SchemeList);
+    tables_ = parseSchemes(record.SchemeList);
     if (tables_.empty())
         return std::nullopt;
 

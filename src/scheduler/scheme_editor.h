@@ -16,7 +16,7 @@ inline constexpr const char *kSelectDayMessage = "Please select at least one day
 // What pressing the confirm button ("ADD" / "MODIFY") did. The window:
 // shows `message` in a message box (OK) when it is not empty; when
 // `listChanged`, refreshes the list from `SchemeList`, enables "Edit..." and
-// "Remove" (SchemeListControls::afterConfirm) and runs SaveAllSettings; closes
+// "Remove" (SchemeListControls::afterConfirm) and runs saveAll; closes
 // the editor when `closeEditor`.
 struct ConfirmOutcome {
     QString message;

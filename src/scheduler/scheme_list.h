@@ -29,7 +29,7 @@ struct SchemeListControls {
 };
 
 // "Remove": removes line `selected` of the list. False (nothing changed) when
-// no line is selected; otherwise the window runs SaveAllSettings.
+// no line is selected; otherwise the caller saves the settings.
 bool removeScheme(SettingsRecord &record, int selected);
 
 } // namespace zfm

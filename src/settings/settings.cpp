@@ -35,28 +35,28 @@ void saveKeys(const std::vector<KeyBinding> &keys, SettingsStore &store, const Q
 
 } // namespace
 
-QStringList Settings::LoadAllSettings()
+QStringList Settings::loadAll()
 {
     QStringList repaired;
     SettingsRecord defaults;
     loadKeys(recordKeys(record_), recordKeys(defaults), store_, repaired);
     loadKeys(scheduleKeys(record_), scheduleKeys(defaults), store_, repaired);
-    GetSettingsSchedule();
+    loadSchedule();
 
     if (record_.MODE != kModeClassicAlias && record_.MODE != kModeClassic && record_.MODE != kModeSmall)
         record_.MODE = kModeClassic;
     return repaired;
 }
 
-bool Settings::SaveAllSettings()
+bool Settings::saveAll()
 {
     // At exit the transmitter is sent power 0 without forgetting the operator's power.
     saveKeys(recordKeys(record_), store_, record_.ShutDownInProgress ? QStringLiteral("TXPower") : QString());
-    WriteSettingsSchedule();
+    saveSchedule();
     return store_.sync();
 }
 
-void Settings::GetSettingsSchedule()
+void Settings::loadSchedule()
 {
     record_.SchemeList.clear();
     for (int i = 0; i < kSchemeSlots; ++i) {
@@ -68,7 +68,7 @@ void Settings::GetSettingsSchedule()
         record_.SchemeList[j].ticked = record_.SchemeValue[j] != 0;
 }
 
-void Settings::WriteSettingsSchedule()
+void Settings::saveSchedule()
 {
     const auto &list = record_.SchemeList;
     for (int i = 0; i < kSchemeSlots; ++i) {

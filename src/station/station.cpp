@@ -60,7 +60,7 @@ void Station::loadSettings()
 
 void Station::reloadSettings()
 {
-    const QStringList unreadable = settings_.LoadAllSettings();
+    const QStringList unreadable = settings_.loadAll();
     const QStringList repaired = repairStoredValues(record_);
     if (!unreadable.isEmpty() || !repaired.isEmpty())
         save();
@@ -93,7 +93,7 @@ void Station::start()
 
 void Station::save()
 {
-    if (settings_.SaveAllSettings()) {
+    if (settings_.saveAll()) {
         // Written again: a later failure is a new one and is reported again.
         storeFailureReported_ = false;
         return;
@@ -142,7 +142,7 @@ void Station::onLineFailed(const LinkFailure &failure)
     // The failure action of every sender when the port cannot be opened: the
     // automatic update and the automatic status read would only meet the same
     // port again, with a message every second.
-    autoUpdate_.CheckAutoUpdate();
+    autoUpdate_.switchOff();
     if (record_.AutoRead) {
         setAutoRead(false);
         emit autoReadChanged(false);
@@ -162,7 +162,7 @@ void Station::submitSendSettings()
     submitScript(JobKind::SendSettings, [this] {
         const Attended attended = sendSettingsAttended_ ? Attended::Yes : Attended::No;
         sendSettingsAttended_ = false;
-        WireScript script = SendSettingsScript(record_, attended);
+        WireScript script = sendSettingsScript(record_, attended);
         if (!isSmallFamily(record_))
             save(); // AFNum was recomputed
         return script;
@@ -179,7 +179,7 @@ void Station::sendSettings()
 void Station::sendRtAndPs()
 {
     tabReleased_ = false;
-    submitScript(JobKind::SendRtAndPs, [this] { return SendRTAndPS(record_); });
+    submitScript(JobKind::SendRtAndPs, [this] { return sendRtAndPsScript(record_); });
 }
 
 void Station::testFrequency()
@@ -262,7 +262,7 @@ void Station::exit()
         Job shutDown;
         shutDown.kind = JobKind::ShutDown;
         shutDown.exitPath = true;
-        shutDown.script = [this] { return SendSettingsScript(record_, Attended::No); };
+        shutDown.script = [this] { return sendSettingsScript(record_, Attended::No); };
         line_.submit(std::move(shutDown));
     }
     Job close;

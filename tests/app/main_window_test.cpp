@@ -140,7 +140,7 @@ TEST_F(MainWindowTest, RdsPageShowsThePiCodeAndStoresItsChoicesAndTexts)
     find<QRadioButton>("optTPOn")->click();
     EXPECT_EQ(stored(QStringLiteral("DId1")), QStringLiteral("0"));
     EXPECT_EQ(stored(QStringLiteral("TP")), QStringLiteral("1"));
-    EXPECT_EQ(DIValue(window->station().record()), 13);
+    EXPECT_EQ(diValue(window->station().record()), 13);
 
     // The static PS is padded to 8 at once, the RadioText to 64 when editing ends.
     auto *ps = find<QLineEdit>("txtPS0");

@@ -29,7 +29,7 @@ protected:
     void SetUp() override
     {
         QDir(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Kestrel Devices")).removeRecursively();
-        settings.LoadAllSettings();
+        settings.loadAll();
         record.AutoPSPath = dir.filePath(QStringLiteral("ps.txt"));
         record.AutoRTPath = dir.filePath(QStringLiteral("rt.txt"));
         record.AutoPS = 1;
@@ -69,7 +69,7 @@ protected:
     {
         PlatformStore s;
         SettingsRecord r;
-        Settings(r, s).LoadAllSettings();
+        Settings(r, s).loadAll();
         return r;
     }
 
@@ -240,7 +240,7 @@ TEST_F(AutoUpdate, RestoreAndSwitchingBackOn)
         record.AutoPS = autoPs;
         record.AutoPSDelay = delay;
         record.RTSwitch = rtSwitch;
-        settings.SaveAllSettings();
+        settings.saveAll();
         engine.restore();
         EXPECT_EQ(engine.type(), type) << autoPs;
         const SettingsRecord next = stored();
@@ -248,7 +248,7 @@ TEST_F(AutoUpdate, RestoreAndSwitchingBackOn)
     }
 
     // "Yes" after everything was switched off cuts titles again, and keeps a scrolling type.
-    engine.CheckAutoUpdate();
+    engine.switchOff();
     engine.setPsUpdate(true);
     EXPECT_EQ(engine.type(), AutoUpdateType::Split);
     EXPECT_FALSE(settle("Song").psUpload.empty());
