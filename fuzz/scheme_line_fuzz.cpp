@@ -5,7 +5,7 @@
 // other byte leaves it unticked.
 //   byte 0  weekday (0 = Monday ... 6 = Sunday)
 //   byte 1  hour (mod 24), byte 2 minute (mod 60)
-//   byte 3  bit 0 ScheduleChanged, bit 1 "Enable scheduler", bit 2 lines are
+//   byte 3  bit 0 scheduleChanged, bit 1 "Enable scheduler", bit 2 lines are
 //           Latin-1 rather than UTF-8, bits 3-7 the second (mod 60)
 //
 // Checked: the editor reads any line into what it can show (time of day,
@@ -122,8 +122,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     SettingsRecord record;
-    record.SchemeList = list;
-    record.ScheduleChanged = changed;
+    record.schemeList = list;
+    record.scheduleChanged = changed;
     record.SchemeEnable = enabled ? 1 : 0;
     ManualClock clock(now);
     ScheduleEvaluator evaluator(clock);
@@ -131,12 +131,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const auto first = evaluator.onTick(record);
     if (!enabled) {
         check(!first && evaluator.lastEvaluatedMinute() == EvaluatedMinute{}, "a switched-off scheduler waits");
-        check(record.ScheduleChanged == changed, "a switched-off scheduler keeps the change");
+        check(record.scheduleChanged == changed, "a switched-off scheduler keeps the change");
         return 0;
     }
     checkMatch(first, list, now, changed);
     // With nothing ticked the change waits for a line to be ticked.
-    check(!record.ScheduleChanged || ticked == 0, "an evaluation takes the change");
+    check(!record.scheduleChanged || ticked == 0, "an evaluation takes the change");
     check(!evaluator.onTick(record), "each minute is evaluated once");
 
     clock.advanceMs(60 * 1000);

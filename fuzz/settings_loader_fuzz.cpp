@@ -119,8 +119,8 @@ void checkShowable(const SettingsRecord &r, const AutoUpdateEngine &engine)
     for (const int16_t flag :
         {r.TP, r.TA, r.MS, r.DId[0], r.DId[1], r.DId[2], r.DId[3], r.GCT, r.GRT, r.GEON, r.TXStereo})
         check(isFlag(flag), "flags 0 or 1");
-    check(r.SchemeList.size() <= size_t(kSchemeSlots), "at most one list line per slot");
-    for (const SchemeEntry &e : r.SchemeList)
+    check(r.schemeList.size() <= size_t(kSchemeSlots), "at most one list line per slot");
+    for (const SchemeEntry &e : r.schemeList)
         check(!e.line.isEmpty(), "no empty list lines");
 }
 

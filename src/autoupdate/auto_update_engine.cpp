@@ -57,7 +57,7 @@ void AutoUpdateEngine::restore()
     }
     rtBox_ = r.RT;
     titleDisplay_.clear();
-    r.LastSentTitle = titleDisplay_;
+    r.lastSentTitle = titleDisplay_;
     psReadTick_ = psFailTick_ = rtReadTick_ = tick_ - 2;
     if (repaired)
         save();
@@ -217,7 +217,7 @@ AutoUpdateTickResult AutoUpdateEngine::tick(bool readBackBusy)
     if (r.AutoPS != 0) {
         if (title != titleDisplay_ && confirmed && !title.isEmpty())
             takeTitle(title);
-        if (psUploadDue(titleDisplay_, r.LastSentTitle, type_))
+        if (psUploadDue(titleDisplay_, r.lastSentTitle, type_))
             result.psUpload = autoPsUploadScript(r);
     }
     result.runRtPart = r.RTSwitch == 1;
@@ -227,7 +227,7 @@ AutoUpdateTickResult AutoUpdateEngine::tick(bool readBackBusy)
 void AutoUpdateEngine::psUploadFinished(bool completed)
 {
     if (completed)
-        record().LastSentTitle = titleDisplay_;
+        record().lastSentTitle = titleDisplay_;
 }
 
 WireScript AutoUpdateEngine::rtPart(bool readBackBusy)
@@ -255,7 +255,7 @@ WireScript AutoUpdateEngine::rtPart(bool readBackBusy)
 void AutoUpdateEngine::rtUploadFinished(bool completed)
 {
     if (completed)
-        record().LastSentTitle = titleDisplay_;
+        record().lastSentTitle = titleDisplay_;
 }
 
 } // namespace zfm

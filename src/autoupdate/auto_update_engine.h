@@ -48,7 +48,7 @@ public:
     // stored AutoPS outside 0..2 is repaired to 0, "Turn off" with the PS update
     // off, and stored), the delay position (outside 0..9: 2, stored), RTSwitch
     // (anything but 1 means "No": 0, stored), the RT box from RT, an empty title
-    // display, LastSentTitle = the title display, and no earlier file reads.
+    // display, lastSentTitle = the title display, and no earlier file reads.
     void restore();
 
     // What the page shows.
@@ -79,7 +79,7 @@ public:
     // The first stage of the tick: reads the PS file, takes a new title into the
     // title display and the dynamic PS list, and decides the PS upload.
     AutoUpdateTickResult tick(bool readBackBusy);
-    // The PS upload ended; LastSentTitle follows the title display only when it completed.
+    // The PS upload ended; lastSentTitle follows the title display only when it completed.
     void psUploadFinished(bool completed);
     // The RT part, after rtLeadInScript(): the upload script when the RT file's
     // first line differs from the RT box, else an empty script.

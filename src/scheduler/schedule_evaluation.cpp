@@ -66,12 +66,12 @@ std::optional<SchemeMatch> ScheduleEvaluator::evaluateMinute(SettingsRecord &rec
     const int isoDay = now.date().dayOfWeek(); // Monday = 1 ... Sunday = 7: today's digit
     const EvaluatedMinute minute{static_cast<int16_t>(isoDay % 7 + 1), static_cast<int16_t>(now.time().hour()),
         static_cast<int16_t>(now.time().minute())};
-    if (!record.ScheduleChanged && minute == last_)
+    if (!record.scheduleChanged && minute == last_)
         return std::nullopt;
     last_ = minute;
     const QChar today(u'0' + isoDay);
 
-    tables_ = parseSchemes(record.SchemeList);
+    tables_ = parseSchemes(record.schemeList);
     if (tables_.empty())
         return std::nullopt;
 
@@ -79,14 +79,14 @@ std::optional<SchemeMatch> ScheduleEvaluator::evaluateMinute(SettingsRecord &rec
     for (const SchemeTableEntry &e : tables_) {
         if (!e.days.contains(today) || e.hour == kNoTime)
             continue;
-        const bool midnightAfterChange = e.hour == 0 && e.minute == 0 && record.ScheduleChanged;
+        const bool midnightAfterChange = e.hour == 0 && e.minute == 0 && record.scheduleChanged;
         if (!midnightAfterChange && (e.hour != minute.hour || e.minute != minute.minute))
             continue;
         // A line that cannot be read is passed over like one of another day.
         if ((applied = readScheme(e)))
             break;
     }
-    record.ScheduleChanged = false;
+    record.scheduleChanged = false;
     return applied;
 }
 

@@ -66,8 +66,8 @@ public:
 
     // One evaluation: each minute once (again after a scheme was added or
     // modified), today's lines only, first match in list order wins; a 00:00
-    // line of today also matches while ScheduleChanged is set. Clears
-    // ScheduleChanged unless no line is ticked.
+    // line of today also matches while scheduleChanged is set. Clears
+    // scheduleChanged unless no line is ticked.
     std::optional<SchemeMatch> evaluateMinute(SettingsRecord &record);
 
     const EvaluatedMinute &lastEvaluatedMinute() const { return last_; }

@@ -15,7 +15,7 @@ inline constexpr const char *kSelectDayMessage = "Please select at least one day
 
 // What pressing the confirm button ("ADD" / "MODIFY") did. The window:
 // shows `message` in a message box (OK) when it is not empty; when
-// `listChanged`, refreshes the list from `SchemeList`, enables "Edit..." and
+// `listChanged`, refreshes the list from `schemeList`, enables "Edit..." and
 // "Remove" (SchemeListControls::afterConfirm) and runs saveAll; closes
 // the editor when `closeEditor`.
 struct ConfirmOutcome {
@@ -25,8 +25,8 @@ struct ConfirmOutcome {
 };
 
 // The model behind the editor window `frmAdd`. It works on the settings
-// record: the list `SchemeList`, `ScheduleChanged`, `SchemeEditMode` and the
-// working frequency `SchemeFrequencyKHz`. One editor is made per opening:
+// record: the list `schemeList`, `scheduleChanged`, `schemeEditMode` and the
+// working frequency `schemeFrequencyKHz`. One editor is made per opening:
 //
 //   "Add...":  SchemeEditor editor(record);                       // add mode
 //   "Edit...": auto editor = SchemeEditor::forEdit(record, row);  // nothing without a selected line
@@ -40,7 +40,7 @@ public:
     // (hours and minutes only).
     explicit SchemeEditor(SettingsRecord &record, int startHour = 0, int startMinute = 0);
     // Edit mode for line `selected` of the list, filled from that line; sets
-    // `SchemeEditMode`. Nothing (and no change) when no line is selected.
+    // `schemeEditMode`. Nothing (and no change) when no line is selected.
     static std::optional<SchemeEditor> forEdit(SettingsRecord &record, int selected);
 
     Mode mode() const { return mode_; }
@@ -51,7 +51,7 @@ public:
 
     // The frequency buttons: F moves by the step (kStepUp1MHz ... kStepDown1MHz)
     // and stays within the band.
-    int32_t frequencyKHz() const { return record_->SchemeFrequencyKHz; }
+    int32_t frequencyKHz() const { return record_->schemeFrequencyKHz; }
     QString frequencyDisplay() const; // "100.000MHz"
     void stepFrequency(int32_t step);
 
@@ -78,7 +78,7 @@ public:
     // cmdAdd: add mode appends the line unticked and stays open; edit mode
     // replaces the line in place keeping its tick and closes.
     ConfirmOutcome confirm();
-    // cmdOK ("Close" / "Cancel") and closing the window: clears SchemeEditMode.
+    // cmdOK ("Close" / "Cancel") and closing the window: clears schemeEditMode.
     void close();
 
 private:

@@ -109,13 +109,13 @@ struct SettingsRecord {
 
     // ---- Run-time fields, never stored ----
     // The scheduler's list as the operator sees it (non-empty slots in order).
-    std::vector<SchemeEntry> SchemeList;
-    bool ShutDownInProgress = false;
-    QString LastSentTitle;
-    int16_t MaxSchemeIndex = 20;
-    bool SchemeEditMode = false;
-    bool ScheduleChanged = false;
-    int32_t SchemeFrequencyKHz = 100000;
+    std::vector<SchemeEntry> schemeList;
+    bool shutDownInProgress = false;
+    QString lastSentTitle;
+    int16_t maxSchemeIndex = 20;
+    bool schemeEditMode = false;
+    bool scheduleChanged = false;
+    int32_t schemeFrequencyKHz = 100000;
 
     bool operator==(const SettingsRecord &) const = default;
 

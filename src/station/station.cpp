@@ -69,7 +69,7 @@ void Station::reloadSettings()
 
 void Station::start()
 {
-    record_.MaxSchemeIndex = 20;
+    record_.maxSchemeIndex = 20;
     statusReader_.start();
     autoUpdateDriver_.start();
     scheduler_.start();
@@ -257,7 +257,7 @@ void Station::exit()
     line_.beginExit();
     if (record_.ShutDown) {
         // The transmitter is sent power 0; the operator's power stays stored.
-        record_.ShutDownInProgress = true;
+        record_.shutDownInProgress = true;
         record_.TXPower = 0;
         Job shutDown;
         shutDown.kind = JobKind::ShutDown;

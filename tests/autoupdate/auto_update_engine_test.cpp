@@ -126,11 +126,11 @@ TEST_F(AutoUpdate, PsUploadScriptAndLastSentTitle)
     EXPECT_TRUE(s.bytes().contains(commandFrame(1, "PD02", "3") + commandFrame(1, "PD03", "5")));
     EXPECT_EQ(stored().PS[3], QStringLiteral(" 5.12.26"));
 
-    // A failed upload leaves LastSentTitle, so the next tick sends the list again.
+    // A failed upload leaves lastSentTitle, so the next tick sends the list again.
     engine.psUploadFinished(false);
     ASSERT_FALSE(engine.tick(false).psUpload.empty());
     engine.psUploadFinished(true);
-    EXPECT_EQ(record.LastSentTitle, QStringLiteral("ABCDEFGHIJ"));
+    EXPECT_EQ(record.lastSentTitle, QStringLiteral("ABCDEFGHIJ"));
     EXPECT_TRUE(engine.tick(false).psUpload.empty());
 }
 

@@ -110,7 +110,7 @@ TEST(SettingsStore, ScheduleReadsOnlyTheNonEmptySlotsInOrder)
         {"SchemeValue 2", "1"}, {"SchemeValue 4", "1"}, {"SchemeEnable", "1"}};
     const std::vector<SchemeEntry> expected
         = {{QStringLiteral("A"), false}, {QStringLiteral("B"), true}, {QStringLiteral("C"), true}};
-    EXPECT_EQ(l.record.SchemeList, expected);
+    EXPECT_EQ(l.record.schemeList, expected);
     EXPECT_EQ(l.record.SchemeEnable, 1);
 }
 
