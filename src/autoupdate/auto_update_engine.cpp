@@ -42,7 +42,7 @@ void AutoUpdateEngine::restore()
 {
     SettingsRecord &r = record();
     bool repaired = false;
-    if (r.AutoPS < 0 || r.AutoPS > static_cast<int16_t>(AutoUpdateType::Scroll)) {
+    if (r.AutoPS < 0 || r.AutoPS > kLastAutoUpdateType) {
         r.AutoPS = 0;
         repaired = true;
     }
@@ -83,7 +83,7 @@ void AutoUpdateEngine::setRtUpdate(bool yes)
 
 void AutoUpdateEngine::setType(int position)
 {
-    if (position < 0 || position > static_cast<int>(AutoUpdateType::Scroll))
+    if (position < 0 || position > kLastAutoUpdateType)
         return;
     type_ = static_cast<AutoUpdateType>(position);
     record().AutoPS = static_cast<int16_t>(position);

@@ -21,7 +21,9 @@ constexpr const char *kPty[] = {"Undefined", "News", "Affairs", "Info", "Sport",
     "Science", "Varied", "Pop Music", "Rock Music", "Easy Music", "Light Music", "Classics", "Other Music", "Weather",
     "Finance", "Children's program", "Social Affairs", "Religion", "Phone In", "Travel", "Leisure", "Jazz Music",
     "Country Music", "National Music", "Oldies Music", "Folk Music", "Documentary", "Alarm test", "Alarm"};
-static_assert(std::size(kAreas) == 16 && std::size(kEcc) == 20 && std::size(kPty) == 32);
+static_assert(std::size(kAreas) == kAreaCodeMax + 1);
+static_assert(std::size(kEcc) == kEccMax);
+static_assert(std::size(kPty) == kPtyMax + 1);
 
 QStringList fromTable(std::span<const char *const> table)
 {
@@ -58,7 +60,7 @@ QString withoutLeadingBlanks(const QString &text)
 QStringList countryLabels()
 {
     QStringList out;
-    for (int c = 1; c <= 15; ++c)
+    for (int c = 1; c <= kCountryCodeMax; ++c)
         out << hexDigits(c, 1);
     return out;
 }
@@ -68,7 +70,7 @@ QStringList areaLabels() { return fromTable(kAreas); }
 QStringList programReferenceLabels()
 {
     QStringList out;
-    for (int n = 0; n < 256; ++n)
+    for (int n = 0; n <= kProgramReferenceMax; ++n)
         out << hexDigits(n, 2);
     return out;
 }
@@ -111,20 +113,22 @@ QString piCodeText(const QString &countryText, int areaPosition, const QString &
 QString piCodeText(const SettingsRecord &r)
 {
     const QStringList countries = countryLabels();
-    const QString country = r.CountryCode >= 1 && r.CountryCode <= 15 ? countries[r.CountryCode - 1] : QString();
-    const int area = r.AreaCoverage >= 0 && r.AreaCoverage <= 15 ? r.AreaCoverage : -1;
-    const QString reference
-        = r.ProgramReference >= 0 && r.ProgramReference <= 255 ? hexDigits(r.ProgramReference, 2) : QString();
+    const QString country
+        = r.CountryCode >= 1 && r.CountryCode <= kCountryCodeMax ? countries[r.CountryCode - 1] : QString();
+    const int area = r.AreaCoverage >= 0 && r.AreaCoverage <= kAreaCodeMax ? r.AreaCoverage : -1;
+    const QString reference = r.ProgramReference >= 0 && r.ProgramReference <= kProgramReferenceMax
+        ? hexDigits(r.ProgramReference, 2)
+        : QString();
     return piCodeText(country, area, reference);
 }
 
 void setAlternativeFrequency(SettingsRecord &r, int k, int code)
 {
-    if (k < 1 || k > 7)
+    if (k < 1 || k > kAfLists)
         return;
     r.AF[k] = static_cast<int16_t>(code);
     if (code == 0) {
-        for (int later = k + 1; later <= 7; ++later)
+        for (int later = k + 1; later <= kAfLists; ++later)
             r.AF[later] = 0;
     }
 }
@@ -141,7 +145,7 @@ bool isAfListEnabled(const SettingsRecord &r, int k)
 int16_t countAlternativeFrequencies(const SettingsRecord &r)
 {
     int16_t n = 0;
-    while (n < 7 && r.AF[n + 1] != 0)
+    while (n < kAfLists && r.AF[n + 1] != 0)
         ++n;
     return n;
 }

@@ -25,6 +25,16 @@ QStringList ptyLabels();
 // user's number format.
 QStringList afLabels();
 
+// The lists' ranges; the tables in rds_model.cpp are checked against them.
+inline constexpr int kCountryCodeMax = 15; // 1..15
+inline constexpr int kAreaCodeMax = 15; // 0..15
+inline constexpr int kProgramReferenceMax = 255; // 0..255
+inline constexpr int kEccMax = 20; // list numbers 1..20
+inline constexpr int kPtyMax = 31; // 0..31
+// The delay of a dynamic PS entry ("PSDelay", "AutoPSDelay", "SETTOSAMEDELAY"):
+// 0..9, one digit in the read-back.
+inline constexpr int kMaxPsDelay = 9;
+
 inline constexpr int kAfCodeMax = 204;
 inline constexpr int kAfCountBase = 224; // "AF0" value: 224 + number of AFs
 inline constexpr int kTextLength = 64; // RadioText and messages

@@ -57,7 +57,7 @@ WireScript rdsSettingsSequence(const SettingsRecord &r, Attended attended)
     }
     s.frame(1, "AF0", offsetByte(kAfCountBase + r.AFNum), sending("AF0", "55", 8));
     const char *afPercent[] = {"57", "60", "65", "70", "75", "80", "85"};
-    for (int k = 1; k <= 7; ++k) {
+    for (int k = 1; k <= kAfLists; ++k) {
         const QByteArray name = "AF" + QByteArray::number(k);
         s.frame(1, name, offsetByte(r.AF[k]), sending(name.constData(), afPercent[k - 1], 11 + k));
     }

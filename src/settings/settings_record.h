@@ -13,6 +13,8 @@ inline constexpr int kPsEntries = 100;
 inline constexpr int kSchemeSlots = 21;
 inline constexpr int kMessages = 8;
 inline constexpr int kComPorts = 16;
+// Alternative frequency lists "AF1".."AF7".
+inline constexpr int kAfLists = 7;
 
 // One line of the scheduler's list and its tick mark.
 struct SchemeEntry {
@@ -88,8 +90,8 @@ struct SettingsRecord {
     std::array<QString, 6> RTn = defaultRtLines();
     int16_t RTSwitch = 1;
     int16_t AFNum = 0;
-    // AF[k] is "AFk", k = 1..7; AF[0] is unused.
-    std::array<int16_t, 8> AF = {0, 125, 0, 0, 0, 0, 0, 0};
+    // AF[k] is "AFk", k = 1..kAfLists; AF[0] is unused.
+    std::array<int16_t, kAfLists + 1> AF = {0, 125, 0, 0, 0, 0, 0, 0};
     // DId[k] is "DIdk".
     std::array<int16_t, 4> DId = {1, 1, 1, 1};
     int16_t DynamicPS = 0;

@@ -32,6 +32,9 @@ bool isValidFrequency(int32_t kHz);
 // then the rest + 4.
 QByteArray frequencyPair(int32_t kHz);
 
+// Output power in percent, 0..kMaxPowerPercent.
+inline constexpr int kMaxPowerPercent = 100;
+
 // Output power in percent as one byte: (p * 44) div 100 + 4.
 QByteArray powerByte(int percent);
 

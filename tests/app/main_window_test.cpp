@@ -63,9 +63,11 @@ TEST_F(MainWindowTest, MissingPortAtStartIsReportedOnceAndSwitchesAutomaticWorkO
 
 TEST_F(MainWindowTest, BadStoredValuesFallBackToTheirDefaults)
 {
+    // The last row is a list's last entry, which must be kept.
     const std::tuple<const char *, const char *, const char *> rows[]
         = {{"Pilot", "99", "4"}, {"TXFrequency", "87501", "100000"}, {"TXPower", "150", "100"}, {"PTY", "45", "10"},
-            {"ECC", "0", "3"}, {"AF1", "230", "125"}, {"Decay", "abc", "5"}, {"MODE", "7", "12"}};
+            {"ECC", "0", "3"}, {"AF1", "230", "125"}, {"Decay", "abc", "5"}, {"MODE", "7", "12"},
+            {"ProgramReference", "256", "128"}, {"AreaCoverage", "15", "15"}};
     for (const auto &[key, bad, repaired] : rows)
         store(QLatin1String(key), QLatin1String(bad));
     start();
