@@ -85,7 +85,7 @@ RdsPage::RdsPage(Station &station, QWidget *parent) : QWidget(parent), station_(
     country_ = ui::list(pi, "cmbCountry", countryLabels());
     area_ = ui::list(pi, "cmbAreaCoverage", areaLabels());
     reference_ = ui::list(pi, "cmbProgramReference", {});
-    reference_->addItems(programReferenceLabels()); // AlterCombo3
+    reference_->addItems(programReferenceLabels());
     const QString captions[]
         = {QStringLiteral("Country"), QStringLiteral("Area coverage"), QStringLiteral("Program reference")};
     QComboBox *piLists[] = {country_, area_, reference_};

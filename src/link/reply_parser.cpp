@@ -22,7 +22,7 @@ FeedResult ReplyParser::feed(char chunk)
             return result;
         }
         if (buffer.empty()) {
-            // Finishing steps, and the "$" then stays as the buffer's first character.
+            // An empty reply; the "$" then stays as the buffer's first character.
             result.event = EmptyReply{};
             reset();
         } else if (!endsInsideTextValue(buffer)) {

@@ -10,23 +10,22 @@
 
 namespace zfm {
 
-// A "$" that met an empty buffer: nothing to decode, the finishing steps only.
+// A "$" that met an empty buffer: a reply with nothing to decode.
 struct EmptyReply {
     bool operator==(const EmptyReply &) const = default;
 };
 
-// What one received character completed. Every alternative but monostate
-// asks the window for the finishing steps (clear ReadBackBusy, EnableButtons2,
-// SetReady, stop timerRDS, give RTSwitch back when RestoreRTSwitch is set);
-// a StatusReply asks first for its display, stopping TimerStatus and clearing
-// StatusRequestPending. A ReadBack whose abortedAt is set is applied all the
-// same: it holds only the delays before the bad one.
+// What one received character completed: nothing yet (monostate), or a whole
+// reply. A status reply or read-back answers the request waiting for one of
+// its kind (the line owner routes it there); an empty reply, or one nobody
+// asked for, answers nothing. A ReadBack whose abortedAt is set is still a
+// whole reply: it holds only the delays before the bad one.
 using ReplyEvent = std::variant<std::monostate, StatusReply, ReadBack, EmptyReply>;
 
 struct FeedResult {
     ReplyEvent event;
-    // The character went into the buffer: the window restarts its running
-    // watchdogs and advances the read-back progress on exactly these.
+    // The character went into the buffer: a waiting request's watchdog starts
+    // over and its progress advances on exactly these.
     bool appended = false;
 
     bool finished() const { return !std::holds_alternative<std::monostate>(event); }

@@ -93,7 +93,7 @@ public:
     WireScript &append(const WireScript &other);
     WireScript &append(const Step &step);
 
-    // WriteFrame: each lead-in byte, the name and the separator are separate
+    // One command frame: each lead-in byte, the name and the separator are separate
     // writes followed by 10 ms; then the step's status (when given); the value
     // in one write and 10 ms; the terminator and the 50 ms frame pause.
     WireScript &frame(int leadIn, const QByteArray &name, const QByteArray &value,

@@ -5,7 +5,7 @@
 
 namespace zfm {
 
-// "Send RT and PS": OpenPort with line settings, the RadioText, the eight
+// "Send RT and PS": opens the port with line settings, the RadioText, the eight
 // messages, the 100 PS texts and their delays, the store command, "Ready".
 WireScript sendRtAndPsScript(const SettingsRecord &record);
 

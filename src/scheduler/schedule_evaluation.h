@@ -42,8 +42,8 @@ struct SchemeMatch {
 // that is no time of day. Such lines are left alone by the evaluation.
 std::optional<SchemeMatch> readScheme(const SchemeTableEntry &entry);
 
-// Sets TXFrequency and TXPower from a match, nothing else. The window then
-// shows them (frequency display, power slider) and runs SendSettings.
+// Sets TXFrequency and TXPower from a match, nothing else; the caller then
+// sends the settings.
 void applyScheme(SettingsRecord &record, const SchemeMatch &match);
 
 // Weekday (Sunday = 1 ... Saturday = 7), hour and minute of an evaluation.

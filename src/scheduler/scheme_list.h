@@ -7,7 +7,7 @@
 namespace zfm {
 
 // The enabled state of the scheduler tab's frame "Scheduler" and its three
-// buttons. The window keeps one and applies it after each event below.
+// buttons. Its owner keeps one and updates it after each event below.
 struct SchemeListControls {
     bool frameEnabled = true;
     bool addEnabled = true;

@@ -228,7 +228,7 @@ void Station::openSetup()
     Job setup;
     setup.kind = JobKind::Setup;
     setup.holdsLine = true;
-    // The window has the line to itself while it is open.
+    // Setup has the line to itself, the main port closed, until closeSetup().
     setup.script = [] { return WireScript().close(); };
     setup.held = [this] { emit setupReady(); };
     setup.done = [this](const JobEnd &) {

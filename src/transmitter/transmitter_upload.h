@@ -5,7 +5,7 @@
 
 namespace zfm {
 
-// The classic family's transmitter upload: OpenPort without line settings,
+// The classic family's transmitter upload: opens the port without line settings,
 // nineteen frames ending with the store command "FW", 10 ms, close, "Ready".
 WireScript classicTransmitterUploadScript(const SettingsRecord &record);
 

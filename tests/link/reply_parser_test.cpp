@@ -127,7 +127,7 @@ TEST(ReplyParser, LongStrayStreamsStayBounded)
     finished = feedAll(parser, "Pfwd=" + std::string(20000, '1') + ",Pref=2W,$");
     EXPECT_EQ(std::get<ReadBack>(finished.at(0).event), ReadBack{});
 
-    // The read-back's progress from the count: Int(21 x 1656 / 3313) = Int(10.497),
+    // The read-back's progress from the count: 21 x 1656 / 3313 = 10.497 rounds down to 10,
     // and no overflow on a long stray stream.
     const std::pair<int32_t, int> rows[]
         = {{0, 0}, {1656, 10}, {3313, 21}, {5000, 21}, {std::numeric_limits<int32_t>::max(), 21}};
