@@ -59,9 +59,9 @@ void ReplyParser::append(char c)
         ++count_;
 }
 
-int readBackProgress(int32_t receiveCount, int maximum)
+int readBackProgress(int32_t receivedCount, int maximum)
 {
-    const int64_t share = int64_t(maximum) * std::max<int32_t>(receiveCount, 0) / kReadBackLength;
+    const int64_t share = int64_t(maximum) * std::max<int32_t>(receivedCount, 0) / kReadBackLength;
     return int(std::min<int64_t>(maximum, share));
 }
 

@@ -64,6 +64,6 @@ private:
 
 // The progress bar's value while a read-back arrives: the share of the
 // complete read-back received so far, never above the maximum.
-int readBackProgress(int32_t receiveCount, int maximum);
+int readBackProgress(int32_t receivedCount, int maximum);
 
 } // namespace zfm
