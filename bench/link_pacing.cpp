@@ -312,8 +312,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     SettingsRecord record;
-    report("send-rt-and-ps", SendRTAndPS(record), vt::Family::Classic);
-    report("small-family-upload", SendDataToTransmitterVesk(record), vt::Family::Small);
+    report("send-rt-and-ps", sendRtAndPsScript(record), vt::Family::Classic);
+    report("small-family-upload", smallFamilyUploadScript(record), vt::Family::Small);
     const Reference ref = reference(300);
     std::printf("reference (plain writer thread, idle event loop): shortest gap %.2fx, longest UI stall %lld ms\n",
         ref.shortestGap, static_cast<long long>(ref.longestStallMs));

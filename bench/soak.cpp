@@ -297,9 +297,9 @@ int main(int argc, char **argv)
             list.push_back({schemeLine(p), true});
             watch.planScheme(key, p.frequencyKHz, p.power);
         }
-        if (list == station.record().SchemeList)
+        if (list == station.record().schemeList)
             return;
-        station.record().SchemeList = list;
+        station.record().schemeList = list;
         station.save();
     };
     auto programAhead = [&] {

@@ -11,11 +11,11 @@ namespace {
 
 constexpr int kMaxFrames = 64;
 // Written by the signal handler on the UI thread, read later on the same thread.
-void *gFrames[kMaxFrames];
-volatile sig_atomic_t gDepth = 0;
-pthread_t gUiThread;
+void *sampledFrames[kMaxFrames];
+volatile sig_atomic_t sampledDepth = 0;
+pthread_t uiThread;
 
-void onSample(int) { gDepth = backtrace(gFrames, kMaxFrames); }
+void onSample(int) { sampledDepth = backtrace(sampledFrames, kMaxFrames); }
 
 int64_t nowNs()
 {
@@ -43,7 +43,7 @@ QString functionOf(const char *symbol)
 
 StallStacks::StallStacks(int afterMs) : afterNs_(int64_t(afterMs) * 1'000'000), lastBeatNs_(nowNs())
 {
-    gUiThread = pthread_self();
+    uiThread = pthread_self();
     void *warm[1];
     backtrace(warm, 1); // loads what backtrace needs before any signal arrives
     struct sigaction sa { };
@@ -73,19 +73,19 @@ void StallStacks::watch()
         clock_nanosleep(CLOCK_MONOTONIC, 0, &pause, nullptr);
         if (!sampled_ && nowNs() - lastBeatNs_ > afterNs_) {
             sampled_ = true;
-            pthread_kill(gUiThread, SIGUSR2);
+            pthread_kill(uiThread, SIGUSR2);
         }
     }
 }
 
 QStringList StallStacks::takeStack()
 {
-    const int depth = gDepth;
-    gDepth = 0;
+    const int depth = sampledDepth;
+    sampledDepth = 0;
     QStringList frames;
     if (depth <= 0)
         return frames;
-    char **symbols = backtrace_symbols(gFrames, depth);
+    char **symbols = backtrace_symbols(sampledFrames, depth);
     if (!symbols)
         return frames;
     // Frame 0 and 1 are the handler and the signal trampoline.

@@ -42,13 +42,13 @@ void checkShape(const ReadBack &rb)
 FeedResult feedChecked(ReplyParser &parser, char c)
 {
     FeedResult r = parser.feed(c);
-    check(parser.ReceiveBuffer().size() <= ReplyParser::kBufferLimit, "buffer within its limit");
+    check(parser.received().size() <= ReplyParser::kBufferLimit, "buffer within its limit");
     check(r.appended == (!r.finished() || std::holds_alternative<EmptyReply>(r.event)),
         "only a finished reply consumes its $");
     if (const auto *rb = std::get_if<ReadBack>(&r.event))
         checkShape(*rb);
     if (r.finished() && !r.appended)
-        check(parser.ReceiveBuffer().empty() && parser.ReceiveCount() == 0, "a reply resets the buffer");
+        check(parser.received().empty() && parser.receivedCount() == 0, "a reply resets the buffer");
     return r;
 }
 

@@ -5,7 +5,7 @@
 // other byte leaves it unticked.
 //   byte 0  weekday (0 = Monday ... 6 = Sunday)
 //   byte 1  hour (mod 24), byte 2 minute (mod 60)
-//   byte 3  bit 0 ScheduleChanged, bit 1 "Enable scheduler", bit 2 lines are
+//   byte 3  bit 0 scheduleChanged, bit 1 "Enable scheduler", bit 2 lines are
 //           Latin-1 rather than UTF-8, bits 3-7 the second (mod 60)
 //
 // Checked: the editor reads any line into what it can show (time of day,
@@ -58,12 +58,12 @@ void checkEditorRoundTrip(const QString &line)
     check(readSchemeLine(written) == parts, "an editor line reads back as its scheme");
     check(schemeLine(readSchemeLine(written)) == written, "an editor line is written again unchanged");
 
-    const std::vector<SchemeTableEntry> tables = ParseSchemes({{written, true}});
+    const std::vector<SchemeTableEntry> tables = parseSchemes({{written, true}});
     check(tables.size() == 1, "a ticked line is in the tables");
     const SchemeTableEntry &e = tables.front();
     check(e.hour == parts.hour && e.minute == parts.minute, "the evaluation reads the editor's time");
     check(e.power == parts.power, "the evaluation reads the editor's power");
-    check(ConvertTXFreq(e.frequencyText) == parts.frequencyKHz, "the evaluation reads the editor's frequency");
+    check(frequencyFromText(e.frequencyText) == parts.frequencyKHz, "the evaluation reads the editor's frequency");
     check(e.days == dayDigits(parts), "the evaluation reads the editor's days");
     const auto match = readScheme(e);
     check(match.has_value() == isValidFrequency(parts.frequencyKHz), "an editor line is usable on the raster");
@@ -79,7 +79,7 @@ void checkMatch(
     check(m->listIndex >= 0 && size_t(m->listIndex) < list.size(), "a match is a line of the list");
     const SchemeEntry &line = list[size_t(m->listIndex)];
     check(line.ticked, "only ticked lines apply");
-    const SchemeTableEntry e = ParseSchemes({{line.line, true}}).front();
+    const SchemeTableEntry e = parseSchemes({{line.line, true}}).front();
     check(e.days.contains(QChar(u'0' + now.date().dayOfWeek())), "only today's lines apply");
     const bool due = e.hour == now.time().hour() && e.minute == now.time().minute();
     check(due || (changed && e.hour == 0 && e.minute == 0), "a line applies in its minute");
@@ -114,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         checkEditorRoundTrip(e.line);
         ticked += e.ticked ? 1 : 0;
     }
-    const std::vector<SchemeTableEntry> tables = ParseSchemes(list);
+    const std::vector<SchemeTableEntry> tables = parseSchemes(list);
     check(tables.size() == ticked, "one table entry per ticked line");
     for (size_t j = 0; j < tables.size(); ++j) {
         check(list[size_t(tables[j].listIndex)].ticked, "table entries are ticked lines");
@@ -122,21 +122,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     SettingsRecord record;
-    record.SchemeList = list;
-    record.ScheduleChanged = changed;
+    record.schemeList = list;
+    record.scheduleChanged = changed;
     record.SchemeEnable = enabled ? 1 : 0;
     ManualClock clock(now);
     ScheduleEvaluator evaluator(clock);
 
     const auto first = evaluator.onTick(record);
     if (!enabled) {
-        check(!first && evaluator.LastEvaluatedMinute() == EvaluatedMinute{}, "a switched-off scheduler waits");
-        check(record.ScheduleChanged == changed, "a switched-off scheduler keeps the change");
+        check(!first && evaluator.lastEvaluatedMinute() == EvaluatedMinute{}, "a switched-off scheduler waits");
+        check(record.scheduleChanged == changed, "a switched-off scheduler keeps the change");
         return 0;
     }
     checkMatch(first, list, now, changed);
     // With nothing ticked the change waits for a line to be ticked.
-    check(!record.ScheduleChanged || ticked == 0, "an evaluation takes the change");
+    check(!record.scheduleChanged || ticked == 0, "an evaluation takes the change");
     check(!evaluator.onTick(record), "each minute is evaluated once");
 
     clock.advanceMs(60 * 1000);

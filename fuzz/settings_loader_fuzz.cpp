@@ -5,7 +5,7 @@
 // either is a name with an empty value. A name that is a stored key picks that
 // key, any other name picks one by its hash, so every line stores some real key.
 //
-// The store is loaded as start-up does (LoadAllSettings, repairStoredValues,
+// The store is loaded as start-up does (Settings::loadAll, repairStoredValues,
 // the automatic update's restore). Then every value the window shows must be
 // one it can show: list positions inside their lists, the frequency on the
 // band and its raster, power 0..100, MODE a family, the AF lists an unbroken
@@ -119,8 +119,8 @@ void checkShowable(const SettingsRecord &r, const AutoUpdateEngine &engine)
     for (const int16_t flag :
         {r.TP, r.TA, r.MS, r.DId[0], r.DId[1], r.DId[2], r.DId[3], r.GCT, r.GRT, r.GEON, r.TXStereo})
         check(isFlag(flag), "flags 0 or 1");
-    check(r.SchemeList.size() <= size_t(kSchemeSlots), "at most one list line per slot");
-    for (const SchemeEntry &e : r.SchemeList)
+    check(r.schemeList.size() <= size_t(kSchemeSlots), "at most one list line per slot");
+    for (const SchemeEntry &e : r.schemeList)
         check(!e.line.isEmpty(), "no empty list lines");
 }
 
@@ -160,7 +160,7 @@ struct StartedUp {
 StartedUp startUp(Settings &settings, const Clock &clock)
 {
     StartedUp s;
-    s.unreadable = settings.LoadAllSettings();
+    s.unreadable = settings.loadAll();
     const int16_t mode = settings.record().MODE;
     check(mode == kModeClassicAlias || mode == kModeClassic || mode == kModeSmall, "loading leaves a family");
     s.repaired = repairStoredValues(settings.record());
@@ -183,7 +183,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // What is saved is read back the same, with nothing left to repair.
     MemoryStore saved;
-    Settings(r, saved).SaveAllSettings();
+    Settings(r, saved).saveAll();
     SettingsRecord again;
     Settings reloaded(again, saved);
     const StartedUp second = startUp(reloaded, clock);
@@ -194,7 +194,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The uploads built from it (with the 100 PS entries and delays): every
     // value encodes without overflow and stays inside its frame.
     SettingsRecord copy = r;
-    checkFrames(SendSettingsScript(copy, Attended::No));
-    checkFrames(SendRTAndPS(r));
+    checkFrames(sendSettingsScript(copy, Attended::No));
+    checkFrames(sendRtAndPsScript(r));
     return 0;
 }

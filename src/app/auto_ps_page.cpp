@@ -117,7 +117,7 @@ AutoPsPage::AutoPsPage(Station &station, QWidget *parent) : QWidget(parent), sta
     connect(staticPs_, &QLineEdit::editingFinished, this, [this] {
         SettingsRecord &r = station_.record();
         r.PS[0] = staticPs_->text();
-        NormalizePSTexts(r);
+        normalizePsTexts(r);
         staticPs_->setText(r.PS[0]);
         station_.save();
     });

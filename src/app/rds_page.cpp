@@ -85,7 +85,7 @@ RdsPage::RdsPage(Station &station, QWidget *parent) : QWidget(parent), station_(
     country_ = ui::list(pi, "cmbCountry", countryLabels());
     area_ = ui::list(pi, "cmbAreaCoverage", areaLabels());
     reference_ = ui::list(pi, "cmbProgramReference", {});
-    reference_->addItems(programReferenceLabels()); // AlterCombo3
+    reference_->addItems(programReferenceLabels());
     const QString captions[]
         = {QStringLiteral("Country"), QStringLiteral("Area coverage"), QStringLiteral("Program reference")};
     QComboBox *piLists[] = {country_, area_, reference_};
@@ -112,25 +112,25 @@ RdsPage::RdsPage(Station &station, QWidget *parent) : QWidget(parent), station_(
     piLayout->addWidget(piCaption, 2, 0);
     piLayout->addWidget(piCode_, 2, 1);
     piLayout->addWidget(tst, 2, 2, Qt::AlignRight);
-    connect(tst, &QPushButton::clicked, this, &RdsPage::ShowPICode);
+    connect(tst, &QPushButton::clicked, this, &RdsPage::showPiCode);
     connect(country_, &QComboBox::activated, this, [this] {
         const int v = countryFromText(country_->currentText());
         if (v > 0)
             station_.record().CountryCode = static_cast<int16_t>(v);
         station_.save();
-        ShowPICode();
+        showPiCode();
     });
     connect(area_, &QComboBox::activated, this, [this] {
         const int v = areaFromText(area_->currentText());
         if (v >= 0)
             station_.record().AreaCoverage = static_cast<int16_t>(v);
         station_.save();
-        ShowPICode();
+        showPiCode();
     });
     connect(reference_, &QComboBox::activated, this, [this](int position) {
         station_.record().ProgramReference = static_cast<int16_t>(position);
         station_.save();
-        ShowPICode();
+        showPiCode();
     });
     grid->addWidget(pi, 0, 1, 1, 2);
 
@@ -194,9 +194,9 @@ void RdsPage::addOptionPair(QGridLayout *grid, int row, int column, const QStrin
     grid->addWidget(f, row, column);
 }
 
-void RdsPage::ShowPICode()
+void RdsPage::showPiCode()
 {
-    piCode_->setText(zfm::ShowPICode(country_->currentText(), area_->currentIndex(), reference_->currentText()));
+    piCode_->setText(piCodeText(country_->currentText(), area_->currentIndex(), reference_->currentText()));
 }
 
 void RdsPage::refresh()
@@ -219,7 +219,7 @@ void RdsPage::refresh()
         check(this, (QByteArray("opt") + name + "On").constData(), value != 0);
         check(this, (QByteArray("opt") + name + "Off").constData(), value == 0);
     }
-    ShowPICode();
+    showPiCode();
 }
 
 } // namespace zfm

@@ -18,7 +18,7 @@ public:
     explicit RdsPage(Station &station, QWidget *parent = nullptr);
     void refresh();
     // Rebuilds the "PI code" display from the three lists.
-    void ShowPICode();
+    void showPiCode();
 
 private:
     void addOptionPair(QGridLayout *grid, int row, int column, const QString &frame, const char *name,

@@ -74,13 +74,13 @@ void SchedulerPage::refresh()
         enable_->setChecked(r.SchemeEnable != 0);
     }
     showList();
-    controls_ = SchemeListControls::forScheduler(r.SchemeEnable != 0, r.SchemeList.size());
+    controls_ = SchemeListControls::forScheduler(r.SchemeEnable != 0, r.schemeList.size());
     showControls();
 }
 
 void SchedulerPage::showList()
 {
-    const auto &lines = station_.record().SchemeList;
+    const auto &lines = station_.record().schemeList;
     const int current = list_->currentRow();
     const QSignalBlocker block(list_);
     list_->clear();
@@ -105,14 +105,14 @@ void SchedulerPage::enableClicked(bool ticked)
 {
     SettingsRecord &r = station_.record();
     r.SchemeEnable = ticked ? 1 : 0;
-    controls_ = SchemeListControls::forScheduler(ticked, r.SchemeList.size());
+    controls_ = SchemeListControls::forScheduler(ticked, r.schemeList.size());
     showControls();
     station_.save();
 }
 
 void SchedulerPage::itemChanged(QListWidgetItem *item)
 {
-    auto &lines = station_.record().SchemeList;
+    auto &lines = station_.record().schemeList;
     const int row = list_->row(item);
     if (row < 0 || static_cast<size_t>(row) >= lines.size())
         return;
@@ -128,7 +128,7 @@ void SchedulerPage::itemChanged(QListWidgetItem *item)
 
 void SchedulerPage::listClicked()
 {
-    controls_.afterListClick(station_.record().SchemeList);
+    controls_.afterListClick(station_.record().schemeList);
     showControls();
 }
 
@@ -153,7 +153,7 @@ void SchedulerPage::removeClicked()
     if (!removeScheme(station_.record(), list_->currentRow()))
         return;
     showList();
-    controls_.afterRemove(station_.record().SchemeList.size());
+    controls_.afterRemove(station_.record().schemeList.size());
     showControls();
     station_.save();
 }

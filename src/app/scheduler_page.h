@@ -18,7 +18,7 @@ class SchemeEditorDialog;
 class Station;
 
 // "Scheduler": "Enable scheduler" and the list of schemes with "Add...",
-// "Edit..." and "Remove". The record's SchemeList is the list; the widget
+// "Edit..." and "Remove". The record's schemeList is the list; the widget
 // shows it, and every change (a line, a tick mark, the switch) is stored at once.
 class SchedulerPage : public QWidget {
     Q_OBJECT

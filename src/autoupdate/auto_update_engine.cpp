@@ -32,7 +32,7 @@ AutoUpdateEngine::AutoUpdateEngine(Settings &settings, const Clock &clock, QObje
 
 SettingsRecord &AutoUpdateEngine::record() { return settings_.record(); }
 
-void AutoUpdateEngine::save() { settings_.SaveAllSettings(); }
+void AutoUpdateEngine::save() { settings_.saveAll(); }
 
 bool AutoUpdateEngine::psUpdateOn() const { return settings_.record().AutoPS != 0; }
 
@@ -42,7 +42,7 @@ void AutoUpdateEngine::restore()
 {
     SettingsRecord &r = record();
     bool repaired = false;
-    if (r.AutoPS < 0 || r.AutoPS > static_cast<int16_t>(AutoUpdateType::Scroll)) {
+    if (r.AutoPS < 0 || r.AutoPS > kLastAutoUpdateType) {
         r.AutoPS = 0;
         repaired = true;
     }
@@ -57,7 +57,7 @@ void AutoUpdateEngine::restore()
     }
     rtBox_ = r.RT;
     titleDisplay_.clear();
-    r.LastSentTitle = titleDisplay_;
+    r.lastSentTitle = titleDisplay_;
     psReadTick_ = psFailTick_ = rtReadTick_ = tick_ - 2;
     if (repaired)
         save();
@@ -83,7 +83,7 @@ void AutoUpdateEngine::setRtUpdate(bool yes)
 
 void AutoUpdateEngine::setType(int position)
 {
-    if (position < 0 || position > static_cast<int>(AutoUpdateType::Scroll))
+    if (position < 0 || position > kLastAutoUpdateType)
         return;
     type_ = static_cast<AutoUpdateType>(position);
     record().AutoPS = static_cast<int16_t>(position);
@@ -137,7 +137,7 @@ void AutoUpdateEngine::titleDisplayClicked()
     emit changed();
 }
 
-void AutoUpdateEngine::switchOff()
+void AutoUpdateEngine::setAllOff()
 {
     record().AutoPS = 0;
     record().RTSwitch = 0;
@@ -145,9 +145,9 @@ void AutoUpdateEngine::switchOff()
     emit rtUpdateChosen();
 }
 
-void AutoUpdateEngine::CheckAutoUpdate()
+void AutoUpdateEngine::switchOff()
 {
-    switchOff();
+    setAllOff();
     save();
     emit changed();
 }
@@ -186,11 +186,11 @@ AutoUpdateTickResult AutoUpdateEngine::psFileFailed(bool notFound)
     }
     psFailTick_ = tick_ - 2;
     if (!notFound) {
-        CheckAutoUpdate();
+        switchOff();
         return {kMissingFileMessage, {}, false};
     }
     // RT goes off first, so emptying the title display leaves RT alone.
-    switchOff();
+    setAllOff();
     setTitleDisplay(QString());
     save();
     emit changed();
@@ -217,7 +217,7 @@ AutoUpdateTickResult AutoUpdateEngine::tick(bool readBackBusy)
     if (r.AutoPS != 0) {
         if (title != titleDisplay_ && confirmed && !title.isEmpty())
             takeTitle(title);
-        if (psUploadDue(titleDisplay_, r.LastSentTitle, type_))
+        if (psUploadDue(titleDisplay_, r.lastSentTitle, type_))
             result.psUpload = autoPsUploadScript(r);
     }
     result.runRtPart = r.RTSwitch == 1;
@@ -227,7 +227,7 @@ AutoUpdateTickResult AutoUpdateEngine::tick(bool readBackBusy)
 void AutoUpdateEngine::psUploadFinished(bool completed)
 {
     if (completed)
-        record().LastSentTitle = titleDisplay_;
+        record().lastSentTitle = titleDisplay_;
 }
 
 WireScript AutoUpdateEngine::rtPart(bool readBackBusy)
@@ -255,7 +255,7 @@ WireScript AutoUpdateEngine::rtPart(bool readBackBusy)
 void AutoUpdateEngine::rtUploadFinished(bool completed)
 {
     if (completed)
-        record().LastSentTitle = titleDisplay_;
+        record().lastSentTitle = titleDisplay_;
 }
 
 } // namespace zfm

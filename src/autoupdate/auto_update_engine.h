@@ -44,11 +44,11 @@ class AutoUpdateEngine : public QObject {
 public:
     AutoUpdateEngine(Settings &settings, const Clock &clock, QObject *parent = nullptr);
 
-    // Start-up, right after LoadAllSettings: the type choice from AutoPS (a
+    // Start-up, right after Settings::loadAll: the type choice from AutoPS (a
     // stored AutoPS outside 0..2 is repaired to 0, "Turn off" with the PS update
     // off, and stored), the delay position (outside 0..9: 2, stored), RTSwitch
     // (anything but 1 means "No": 0, stored), the RT box from RT, an empty title
-    // display, LastSentTitle = the title display, and no earlier file reads.
+    // display, lastSentTitle = the title display, and no earlier file reads.
     void restore();
 
     // What the page shows.
@@ -74,12 +74,12 @@ public:
     // RT = the title display's text, whatever the RT choice.
     void titleDisplayClicked();
     // Switches the whole automatic update off: PS "No", RT "No", type "Turn off".
-    void CheckAutoUpdate();
+    void switchOff();
 
     // The first stage of the tick: reads the PS file, takes a new title into the
     // title display and the dynamic PS list, and decides the PS upload.
     AutoUpdateTickResult tick(bool readBackBusy);
-    // The PS upload ended; LastSentTitle follows the title display only when it completed.
+    // The PS upload ended; lastSentTitle follows the title display only when it completed.
     void psUploadFinished(bool completed);
     // The RT part, after rtLeadInScript(): the upload script when the RT file's
     // first line differs from the RT box, else an empty script.
@@ -98,7 +98,7 @@ private:
     AutoUpdateTickResult psFileFailed(bool notFound);
     void takeTitle(const QString &title);
     void setTitleDisplay(const QString &text);
-    void switchOff();
+    void setAllOff();
 
     Settings &settings_;
     const Clock &clock_;

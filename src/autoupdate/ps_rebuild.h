@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rds/rds_model.h"
 #include "settings/settings_record.h"
 
 #include <QDate>
@@ -15,10 +16,11 @@ enum class AutoUpdateType : int16_t {
     Split = 1, // "Split into 9 separate PS": 8-character pieces side by side
     Scroll = 2, // "Scroll PS": a window moving one character at a time
 };
+// The highest stored "AutoPS" position.
+inline constexpr int16_t kLastAutoUpdateType = static_cast<int16_t>(AutoUpdateType::Scroll);
 
 inline constexpr int kTitleChars = 64;
 inline constexpr int kPsChars = 8;
-inline constexpr int kMaxPsDelay = 9;
 // Entries a split title fills, and the date's entry in split and "Turn off" mode.
 inline constexpr int kSplitPieces = 8;
 inline constexpr int kSplitDateEntry = 8;

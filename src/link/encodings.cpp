@@ -4,22 +4,22 @@
 
 namespace zfm {
 
-QByteArray DecimalText(int value) { return QByteArray::number(value < 0 ? 0 : value); }
+QByteArray decimalText(int value) { return QByteArray::number(value < 0 ? 0 : value); }
 
-QByteArray PaddedDecimal2(int value) { return DecimalText(value).rightJustified(2, '0'); }
+QByteArray paddedDecimal2(int value) { return decimalText(value).rightJustified(2, '0'); }
 
-QByteArray PaddedDecimal3(int value) { return DecimalText(value).rightJustified(3, '0'); }
+QByteArray paddedDecimal3(int value) { return decimalText(value).rightJustified(3, '0'); }
 
-QByteArray OffsetByte(int value)
+QByteArray offsetByte(int value)
 {
     if (value < 0 || value > kOffsetByteMax)
         return {};
     return QByteArray(1, static_cast<char>(value + 4));
 }
 
-QByteArray FlagText(bool on) { return on ? QByteArrayLiteral("1") : QByteArrayLiteral("0"); }
+QByteArray flagText(bool on) { return on ? QByteArrayLiteral("1") : QByteArrayLiteral("0"); }
 
-QByteArray Text(const QString &text)
+QByteArray textValue(const QString &text)
 {
     QByteArray bytes = toWindows1252(text);
     // A text read back from the device or from a hand-edited store may hold

@@ -166,7 +166,7 @@ void LineOwner::onReceived(char c)
     if (r.appended) {
         watchdog_.start();
         if (running_->job.onReceived)
-            running_->job.onReceived(parser_.ReceiveCount());
+            running_->job.onReceived(parser_.receivedCount());
     }
     if (!r.finished() || !awaited(r.event))
         return; // not the reply this request waits for: a stray "$"

@@ -78,7 +78,7 @@ struct Job {
     // Part of exit: still taken once exit has begun.
     bool exitPath = false;
     // Every received character of the reply: the count so far.
-    std::function<void(int32_t receiveCount)> onReceived;
+    std::function<void(int32_t receivedCount)> onReceived;
     std::function<void(const JobEnd &)> done;
 };
 

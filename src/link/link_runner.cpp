@@ -120,7 +120,7 @@ bool LinkRunner::execute(const Step &s)
     if (const auto *w = std::get_if<step::Write>(&s)) {
         return write(w->bytes);
     } else if (const auto *c = std::get_if<step::WriteClock>(&s)) {
-        return write(OffsetByte(clockFieldValue(c->field, clock_.now())));
+        return write(offsetByte(clockFieldValue(c->field, clock_.now())));
     } else if (const auto *p = std::get_if<step::Pause>(&s)) {
         nextAtNs_ += static_cast<qint64>(p->ms) * 1'000'000;
     } else if (const auto *st = std::get_if<step::Status>(&s)) {

@@ -16,7 +16,7 @@ class SerialLink;
 
 // Runs one wire script at a time on the UI thread. Every pause is a minimum
 // measured from the write before it; the event loop keeps running between
-// steps, so the window stays live while the device is paced.
+// steps, so the program stays responsive while the device is paced.
 class LinkRunner : public QObject {
     Q_OBJECT
 public:

@@ -15,10 +15,10 @@ namespace zfm {
 class Clock;
 struct SettingsRecord;
 
-// The setup window's communication test and port search, on a test port of
-// its own while the window has the line. Each step is a paced script on the
-// event loop, so nothing waits in a nested loop and the window stays live;
-// the window only shows the status texts and the result.
+// The communication test and the port search of setup, on a test port of its
+// own while setup has the line. Each step is a paced script on the event
+// loop, so nothing waits in a nested loop; the caller only shows the status
+// texts and the result.
 class PortProbe : public QObject {
     Q_OBJECT
 public:
@@ -34,7 +34,7 @@ public:
         Kind kind = Kind::Stopped;
         int comNumber = 0;
         int16_t comSpeed = 0; // the speed code the transmitter answered at (Found)
-        // For the operator: the result window's caption ("OK", "notOK") and
+        // For the operator: the result box's caption ("OK", "notOK") and
         // text, or a message (caption empty); nothing when stopped.
         QString caption;
         QString text;

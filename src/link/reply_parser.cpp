@@ -15,14 +15,14 @@ FeedResult ReplyParser::feed(char chunk)
 {
     FeedResult result;
     if (chunk == kReplyEnd) {
-        const std::string_view buffer = ReceiveBuffer();
+        const std::string_view buffer = received();
         if (buffer.find(kStatusMarker) != std::string_view::npos) {
             result.event = decodeStatusReply(buffer);
             reset();
             return result;
         }
         if (buffer.empty()) {
-            // Finishing steps, and the "$" then stays as the buffer's first character.
+            // An empty reply; the "$" then stays as the buffer's first character.
             result.event = EmptyReply{};
             reset();
         } else if (!endsInsideTextValue(buffer)) {
@@ -59,9 +59,9 @@ void ReplyParser::append(char c)
         ++count_;
 }
 
-int readBackProgress(int32_t receiveCount, int maximum)
+int readBackProgress(int32_t receivedCount, int maximum)
 {
-    const int64_t share = int64_t(maximum) * std::max<int32_t>(receiveCount, 0) / kReadBackLength;
+    const int64_t share = int64_t(maximum) * std::max<int32_t>(receivedCount, 0) / kReadBackLength;
     return int(std::min<int64_t>(maximum, share));
 }
 

@@ -10,23 +10,22 @@
 
 namespace zfm {
 
-// A "$" that met an empty buffer: nothing to decode, the finishing steps only.
+// A "$" that met an empty buffer: a reply with nothing to decode.
 struct EmptyReply {
     bool operator==(const EmptyReply &) const = default;
 };
 
-// What one received character completed. Every alternative but monostate
-// asks the window for the finishing steps (clear ReadBackBusy, EnableButtons2,
-// SetReady, stop timerRDS, give RTSwitch back when RestoreRTSwitch is set);
-// a StatusReply asks first for its display, stopping TimerStatus and clearing
-// StatusRequestPending. A ReadBack whose abortedAt is set is applied all the
-// same: it holds only the delays before the bad one.
+// What one received character completed: nothing yet (monostate), or a whole
+// reply. A status reply or read-back answers the request waiting for one of
+// its kind (the line owner routes it there); an empty reply, or one nobody
+// asked for, answers nothing. A ReadBack whose abortedAt is set is still a
+// whole reply: it holds only the delays before the bad one.
 using ReplyEvent = std::variant<std::monostate, StatusReply, ReadBack, EmptyReply>;
 
 struct FeedResult {
     ReplyEvent event;
-    // The character went into the buffer: the window restarts its running
-    // watchdogs and advances the read-back progress on exactly these.
+    // The character went into the buffer: a waiting request's watchdog starts
+    // over and its progress advances on exactly these.
     bool appended = false;
 
     bool finished() const { return !std::holds_alternative<std::monostate>(event); }
@@ -49,9 +48,9 @@ public:
 
     // The characters received since the last reset (at most kBufferLimit, the
     // newest); valid until the next feed or reset.
-    std::string_view ReceiveBuffer() const { return std::string_view(storage_).substr(head_); }
+    std::string_view received() const { return std::string_view(storage_).substr(head_); }
     // Characters appended since the last reset, also those the buffer has dropped.
-    int32_t ReceiveCount() const { return count_; }
+    int32_t receivedCount() const { return count_; }
 
 private:
     void append(char c);
@@ -65,6 +64,6 @@ private:
 
 // The progress bar's value while a read-back arrives: the share of the
 // complete read-back received so far, never above the maximum.
-int readBackProgress(int32_t receiveCount, int maximum);
+int readBackProgress(int32_t receivedCount, int maximum);
 
 } // namespace zfm

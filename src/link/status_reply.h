@@ -8,7 +8,7 @@
 
 namespace zfm {
 
-// The transmitter's six alarm lamps, in the order the window shows them; the
+// The transmitter's six alarm lamps, in the order they are shown; the
 // bit is the lamp's bit in the reply's "AlarmCode" mask.
 struct AlarmLamp {
     int bit;

@@ -138,7 +138,7 @@ QByteArray WireScript::bytes(const Clock &clock) const
         if (const auto *w = std::get_if<step::Write>(&s))
             out += w->bytes;
         else if (const auto *c = std::get_if<step::WriteClock>(&s))
-            out += OffsetByte(clockFieldValue(c->field, clock.now()));
+            out += offsetByte(clockFieldValue(c->field, clock.now()));
     }
     return out;
 }

@@ -16,7 +16,7 @@ namespace zfm {
 
 class Clock;
 
-// One component of the PC clock, read when it is written and sent as OffsetByte.
+// One component of the PC clock, read when it is written and sent as offsetByte().
 enum class ClockField { Hour, Minute, Second, Year, Month, Day };
 
 // The value a clock field carries before its offset: the year counts from 2004.
@@ -93,7 +93,7 @@ public:
     WireScript &append(const WireScript &other);
     WireScript &append(const Step &step);
 
-    // WriteFrame: each lead-in byte, the name and the separator are separate
+    // One command frame: each lead-in byte, the name and the separator are separate
     // writes followed by 10 ms; then the step's status (when given); the value
     // in one write and 10 ms; the terminator and the 50 ms frame pause.
     WireScript &frame(int leadIn, const QByteArray &name, const QByteArray &value,

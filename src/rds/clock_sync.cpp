@@ -11,7 +11,7 @@ namespace {
 constexpr int kClockFramePauseMs = 2000;
 } // namespace
 
-WireScript SynchronizeTime(const SettingsRecord &record)
+WireScript synchronizeTimeScript(const SettingsRecord &record)
 {
     WireScript s;
     s.openWithLine(lineSettingsForSpeed(record.COMSpeed));
@@ -35,9 +35,9 @@ WireScript SynchronizeTime(const SettingsRecord &record)
     s.writeClock(ClockField::Day).pause(kWritePauseMs);
     s.write(QByteArray(1, kTerminator)).pause(kClockFramePauseMs);
 
-    SendGCT(s, record);
+    appendGctSwitch(s, record);
     s.pause(kWritePauseMs);
-    SendSaveCommand(s);
+    appendSaveCommand(s);
     s.pause(kWritePauseMs);
     return s.close().ready();
 }

@@ -12,13 +12,13 @@
 
 namespace zfm {
 
-// SynchronizeTime: sets the encoder's clock from the PC's. Opens the port with
-// the line settings of "COMSpeed" (an open port stays as it is); the "TIME"
-// frame with hour, minute and second and the "DATE" frame with year - 2004,
-// month and day, each component read from the clock as it is written; the
-// "GCT" switch; "SAVE"; the port is left closed. Status texts and progress
-// along the way, "Ready" at the end. It changes no button.
-WireScript SynchronizeTime(const SettingsRecord &record);
+// Sets the encoder's clock from the PC's. Opens the port with the line
+// settings of "COMSpeed" (an open port stays as it is); the "TIME" frame with
+// hour, minute and second and the "DATE" frame with year - 2004, month and
+// day, each component read from the clock as it is written; the "GCT" switch;
+// "SAVE"; the port is left closed. Status texts and progress along the way,
+// "Ready" at the end. It changes no button.
+WireScript synchronizeTimeScript(const SettingsRecord &record);
 
 // The labels "PC Time" and "PC date": the locale's short forms.
 QString pcTimeText(const QDateTime &now, const QLocale &locale = QLocale());

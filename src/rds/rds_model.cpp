@@ -21,7 +21,9 @@ constexpr const char *kPty[] = {"Undefined", "News", "Affairs", "Info", "Sport",
     "Science", "Varied", "Pop Music", "Rock Music", "Easy Music", "Light Music", "Classics", "Other Music", "Weather",
     "Finance", "Children's program", "Social Affairs", "Religion", "Phone In", "Travel", "Leisure", "Jazz Music",
     "Country Music", "National Music", "Oldies Music", "Folk Music", "Documentary", "Alarm test", "Alarm"};
-static_assert(std::size(kAreas) == 16 && std::size(kEcc) == 20 && std::size(kPty) == 32);
+static_assert(std::size(kAreas) == kAreaCodeMax + 1);
+static_assert(std::size(kEcc) == kEccMax);
+static_assert(std::size(kPty) == kPtyMax + 1);
 
 QStringList fromTable(std::span<const char *const> table)
 {
@@ -58,7 +60,7 @@ QString withoutLeadingBlanks(const QString &text)
 QStringList countryLabels()
 {
     QStringList out;
-    for (int c = 1; c <= 15; ++c)
+    for (int c = 1; c <= kCountryCodeMax; ++c)
         out << hexDigits(c, 1);
     return out;
 }
@@ -68,7 +70,7 @@ QStringList areaLabels() { return fromTable(kAreas); }
 QStringList programReferenceLabels()
 {
     QStringList out;
-    for (int n = 0; n < 256; ++n)
+    for (int n = 0; n <= kProgramReferenceMax; ++n)
         out << hexDigits(n, 2);
     return out;
 }
@@ -102,7 +104,7 @@ int eccFromText(const QString &text)
 
 int ptyFromText(const QString &text) { return indexIn(kPty, text); }
 
-QString ShowPICode(const QString &countryText, int areaPosition, const QString &programReferenceText)
+QString piCodeText(const QString &countryText, int areaPosition, const QString &programReferenceText)
 {
     const QString area = areaPosition >= 0 ? hexDigits(areaPosition, 1) : QString();
     return countryText + area + programReferenceText;
@@ -111,20 +113,22 @@ QString ShowPICode(const QString &countryText, int areaPosition, const QString &
 QString piCodeText(const SettingsRecord &r)
 {
     const QStringList countries = countryLabels();
-    const QString country = r.CountryCode >= 1 && r.CountryCode <= 15 ? countries[r.CountryCode - 1] : QString();
-    const int area = r.AreaCoverage >= 0 && r.AreaCoverage <= 15 ? r.AreaCoverage : -1;
-    const QString reference
-        = r.ProgramReference >= 0 && r.ProgramReference <= 255 ? hexDigits(r.ProgramReference, 2) : QString();
-    return ShowPICode(country, area, reference);
+    const QString country
+        = r.CountryCode >= 1 && r.CountryCode <= kCountryCodeMax ? countries[r.CountryCode - 1] : QString();
+    const int area = r.AreaCoverage >= 0 && r.AreaCoverage <= kAreaCodeMax ? r.AreaCoverage : -1;
+    const QString reference = r.ProgramReference >= 0 && r.ProgramReference <= kProgramReferenceMax
+        ? hexDigits(r.ProgramReference, 2)
+        : QString();
+    return piCodeText(country, area, reference);
 }
 
 void setAlternativeFrequency(SettingsRecord &r, int k, int code)
 {
-    if (k < 1 || k > 7)
+    if (k < 1 || k > kAfLists)
         return;
     r.AF[k] = static_cast<int16_t>(code);
     if (code == 0) {
-        for (int later = k + 1; later <= 7; ++later)
+        for (int later = k + 1; later <= kAfLists; ++later)
             r.AF[later] = 0;
     }
 }
@@ -141,31 +145,31 @@ bool isAfListEnabled(const SettingsRecord &r, int k)
 int16_t countAlternativeFrequencies(const SettingsRecord &r)
 {
     int16_t n = 0;
-    while (n < 7 && r.AF[n + 1] != 0)
+    while (n < kAfLists && r.AF[n + 1] != 0)
         ++n;
     return n;
 }
 
-int DIValue(const SettingsRecord &r)
+int diValue(const SettingsRecord &r)
 {
     return (r.DId[0] != 0 ? 1 : 0) + (r.DId[1] != 0 ? 2 : 0) + (r.DId[2] != 0 ? 4 : 0) + (r.DId[3] != 0 ? 8 : 0);
 }
 
-QByteArray ccacValue(const SettingsRecord &r) { return PaddedDecimal3(16 * r.CountryCode + r.AreaCoverage); }
+QByteArray ccacValue(const SettingsRecord &r) { return paddedDecimal3(16 * r.CountryCode + r.AreaCoverage); }
 
 QByteArray rtBlockValue(const QString &rt)
 {
-    return Text((rt + QString(2 + 64, QLatin1Char(kCarriageReturn))).left(kTextLength));
+    return textValue((rt + QString(2 + 64, QLatin1Char(kCarriageReturn))).left(kTextLength));
 }
 
 QByteArray messageValue(const QString &message)
 {
-    return Text((withoutLeadingBlanks(message) + QLatin1Char(kCarriageReturn)).left(kTextLength));
+    return textValue((withoutLeadingBlanks(message) + QLatin1Char(kCarriageReturn)).left(kTextLength));
 }
 
 QByteArray rtValue(const QString &rt)
 {
-    return Text(leftChars(withoutLeadingBlanks(rt) + QString(3, QLatin1Char(kCarriageReturn)), kTextLength));
+    return textValue(leftChars(withoutLeadingBlanks(rt) + QString(3, QLatin1Char(kCarriageReturn)), kTextLength));
 }
 
 QString cutText(const QString &text) { return text.left(kTextLength); }
@@ -174,13 +178,13 @@ QString padText(const QString &text) { return text.left(kTextLength).leftJustifi
 
 QString normalizePs(const QString &text) { return text.left(kPsLength).leftJustified(kPsLength, QLatin1Char(' ')); }
 
-void NormalizePSTexts(SettingsRecord &r)
+void normalizePsTexts(SettingsRecord &r)
 {
     for (QString &ps : r.PS)
         ps = normalizePs(ps);
 }
 
-void SetAllDelays(SettingsRecord &r)
+void setAllPsDelays(SettingsRecord &r)
 {
     for (int i = 0; i < kPsEntries; ++i)
         r.PSDelay[i] = r.SETTOSAMEDELAY;

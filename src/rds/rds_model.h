@@ -25,6 +25,16 @@ QStringList ptyLabels();
 // user's number format.
 QStringList afLabels();
 
+// The lists' ranges; the tables in rds_model.cpp are checked against them.
+inline constexpr int kCountryCodeMax = 15; // 1..15
+inline constexpr int kAreaCodeMax = 15; // 0..15
+inline constexpr int kProgramReferenceMax = 255; // 0..255
+inline constexpr int kEccMax = 20; // list numbers 1..20
+inline constexpr int kPtyMax = 31; // 0..31
+// The delay of a dynamic PS entry ("PSDelay", "AutoPSDelay", "SETTOSAMEDELAY"):
+// 0..9, one digit in the read-back.
+inline constexpr int kMaxPsDelay = 9;
+
 inline constexpr int kAfCodeMax = 204;
 inline constexpr int kAfCountBase = 224; // "AF0" value: 224 + number of AFs
 inline constexpr int kTextLength = 64; // RadioText and messages
@@ -41,7 +51,7 @@ int ptyFromText(const QString &text);
 
 // Country digit, area digit and programme reference as the "PI code" label
 // shows them ("3180" for the defaults). An area of -1 leaves its digit out.
-QString ShowPICode(const QString &countryText, int areaPosition, const QString &programReferenceText);
+QString piCodeText(const QString &countryText, int areaPosition, const QString &programReferenceText);
 QString piCodeText(const SettingsRecord &record);
 
 // ---- Alternative frequencies ----
@@ -55,8 +65,8 @@ int16_t countAlternativeFrequencies(const SettingsRecord &record);
 
 // ---- Command values ----
 
-int DIValue(const SettingsRecord &record); // d0 + 2 d1 + 4 d2 + 8 d3
-QByteArray ccacValue(const SettingsRecord &record); // PaddedDecimal3 of 16 * country + area
+int diValue(const SettingsRecord &record); // d0 + 2 d1 + 4 d2 + 8 d3
+QByteArray ccacValue(const SettingsRecord &record); // paddedDecimal3 of 16 * country + area
 // The RadioText block of "Send settings": the text, then carriage returns to exactly 64.
 QByteArray rtBlockValue(const QString &rt);
 // A message frame's value: leading blanks removed, one carriage return, cut to 64.
@@ -74,9 +84,9 @@ QString padText(const QString &text);
 // A PS text: cut or padded with blanks to exactly 8.
 QString normalizePs(const QString &text);
 // Every PS entry normalized.
-void NormalizePSTexts(SettingsRecord &record);
+void normalizePsTexts(SettingsRecord &record);
 
 // "Set all to:": every PS entry's delay becomes the common delay SETTOSAMEDELAY.
-void SetAllDelays(SettingsRecord &record);
+void setAllPsDelays(SettingsRecord &record);
 
 } // namespace zfm

@@ -1,5 +1,7 @@
 #include "rds/read_back.h"
 
+#include "rds/rds_model.h"
+
 namespace zfm {
 
 namespace {
@@ -7,14 +9,8 @@ namespace {
 // The encoder reports list numbers and AF codes as the bytes it was sent:
 // value + 4, and the AF count as 224 + count + 4.
 constexpr int kByteOffset = 4;
-constexpr int kAfCountBase = 224;
-constexpr int kAfCodeMax = 204; // 107.9 MHz; 0 is "empty"
-constexpr int kAfListCount = 7;
-constexpr int kPtyMax = 31;
-constexpr int kEccMax = 20;
-constexpr int kCountryMax = 15;
-constexpr int kAreaCodes = 16;
-constexpr int kProgramReferenceMax = 255;
+// "CCAC" is 16 * country + area.
+constexpr int kAreaCodes = kAreaCodeMax + 1;
 
 class Applier {
 public:
@@ -48,15 +44,15 @@ public:
 
     void afLists(const ReadBack &rb)
     {
-        inRange(rb.af[0], kAfCountBase + kByteOffset, 0, kAfListCount, r_.AFNum, QStringLiteral("AFNum"));
-        for (int k = 1; k <= kAfListCount; ++k)
+        inRange(rb.af[0], kAfCountBase + kByteOffset, 0, kAfLists, r_.AFNum, QStringLiteral("AFNum"));
+        for (int k = 1; k <= kAfLists; ++k)
             inRange(rb.af[k], kByteOffset, 0, kAfCodeMax, r_.AF[k], QStringLiteral("AF%1").arg(k));
         // Each list then selects its position in turn; a list at "empty"
         // empties every later one, so the frequencies in use stay an unbroken
         // run from AF1.
-        for (int k = 1; k <= kAfListCount; ++k) {
+        for (int k = 1; k <= kAfLists; ++k) {
             if (r_.AF[k] == 0) {
-                for (int later = k + 1; later <= kAfListCount; ++later)
+                for (int later = k + 1; later <= kAfLists; ++later)
                     r_.AF[later] = 0;
                 break;
             }
@@ -67,7 +63,7 @@ public:
     {
         if (!ccac)
             return;
-        inRange(*ccac / kAreaCodes, 0, 1, kCountryMax, r_.CountryCode, QStringLiteral("CountryCode"));
+        inRange(*ccac / kAreaCodes, 0, 1, kCountryCodeMax, r_.CountryCode, QStringLiteral("CountryCode"));
         r_.AreaCoverage = int16_t(*ccac % kAreaCodes);
     }
 

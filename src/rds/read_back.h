@@ -10,8 +10,8 @@
 
 namespace zfm {
 
-// Groups of the settings record a read-back can change, so the window knows
-// which controls to refresh.
+// Groups of the settings record a read-back can change, so a front end knows
+// what to show again.
 enum class ReadBackGroup : unsigned {
     DynamicPs = 1u << 0, // PS texts and their delays
     AlternativeFrequencies = 1u << 1, // AF1..AF7 and AFNum

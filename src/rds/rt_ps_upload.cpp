@@ -7,7 +7,7 @@
 
 namespace zfm {
 
-WireScript SendRTAndPS(const SettingsRecord &r)
+WireScript sendRtAndPsScript(const SettingsRecord &r)
 {
     // Percentages of the eight message steps.
     constexpr int kMessagePercent[kMessages] = {10, 20, 30, 40, 50, 65, 80, 90};
@@ -20,7 +20,7 @@ WireScript SendRTAndPS(const SettingsRecord &r)
         s.frame(1, "MG" + QByteArray::number(k), messageValue(r.MG[k]), step::Status{text, 1});
     }
     s.append(dynamicPsFrames(r));
-    SendSaveCommand(s);
+    appendSaveCommand(s);
     return s.pause(kWritePauseMs).ready();
 }
 

@@ -5,8 +5,8 @@
 
 namespace zfm {
 
-// "Send RT and PS": OpenPort with line settings, the RadioText, the eight
+// "Send RT and PS": opens the port with line settings, the RadioText, the eight
 // messages, the 100 PS texts and their delays, the store command, "Ready".
-WireScript SendRTAndPS(const SettingsRecord &record);
+WireScript sendRtAndPsScript(const SettingsRecord &record);
 
 } // namespace zfm

@@ -4,7 +4,7 @@
 
 namespace zfm {
 
-WireScript &SendSaveCommand(WireScript &s)
+WireScript &appendSaveCommand(WireScript &s)
 {
     s.pause(100);
     s.frameHead(1, "SAVE");
@@ -13,13 +13,13 @@ WireScript &SendSaveCommand(WireScript &s)
     return s.pause(10).pause(100);
 }
 
-WireScript &SendGCT(WireScript &s, const SettingsRecord &r) { return s.frame(1, "GCT", DecimalText(r.GCT)); }
+WireScript &appendGctSwitch(WireScript &s, const SettingsRecord &r) { return s.frame(1, "GCT", decimalText(r.GCT)); }
 
-WireScript &SendGRT(WireScript &s, const SettingsRecord &r)
+WireScript &appendGrtSwitch(WireScript &s, const SettingsRecord &r)
 {
-    return s.frameWithExtraPause(1, "GRT", DecimalText(r.GRT), std::nullopt, 10);
+    return s.frameWithExtraPause(1, "GRT", decimalText(r.GRT), std::nullopt, 10);
 }
 
-WireScript &SendGEON(WireScript &s, const SettingsRecord &r) { return s.frame(1, "GEON", DecimalText(r.GEON)); }
+WireScript &appendGeonSwitch(WireScript &s, const SettingsRecord &r) { return s.frame(1, "GEON", decimalText(r.GEON)); }
 
 } // namespace zfm

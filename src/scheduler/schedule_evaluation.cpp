@@ -6,7 +6,7 @@
 
 namespace zfm {
 
-std::vector<SchemeTableEntry> ParseSchemes(const std::vector<SchemeEntry> &list)
+std::vector<SchemeTableEntry> parseSchemes(const std::vector<SchemeEntry> &list)
 {
     std::vector<SchemeTableEntry> tables;
     for (size_t i = 0; i < list.size(); ++i) {
@@ -41,7 +41,7 @@ std::optional<SchemeMatch> readScheme(const SchemeTableEntry &e)
 {
     if (e.hour < 0 || e.hour > 23 || e.minute < 0 || e.minute > 59 || e.power < 0 || e.power > 100)
         return std::nullopt;
-    const auto kHz = ConvertTXFreq(e.frequencyText);
+    const auto kHz = frequencyFromText(e.frequencyText);
     if (!kHz || !isValidFrequency(*kHz))
         return std::nullopt;
     return SchemeMatch{*kHz, e.power, e.listIndex};
@@ -57,21 +57,21 @@ std::optional<SchemeMatch> ScheduleEvaluator::onTick(SettingsRecord &record)
 {
     if (record.SchemeEnable == 0)
         return std::nullopt;
-    return CompareTime(record);
+    return evaluateMinute(record);
 }
 
-std::optional<SchemeMatch> ScheduleEvaluator::CompareTime(SettingsRecord &record)
+std::optional<SchemeMatch> ScheduleEvaluator::evaluateMinute(SettingsRecord &record)
 {
     const QDateTime now = clock_.now();
     const int isoDay = now.date().dayOfWeek(); // Monday = 1 ... Sunday = 7: today's digit
     const EvaluatedMinute minute{static_cast<int16_t>(isoDay % 7 + 1), static_cast<int16_t>(now.time().hour()),
         static_cast<int16_t>(now.time().minute())};
-    if (!record.ScheduleChanged && minute == last_)
+    if (!record.scheduleChanged && minute == last_)
         return std::nullopt;
     last_ = minute;
     const QChar today(u'0' + isoDay);
 
-    tables_ = ParseSchemes(record.SchemeList);
+    tables_ = parseSchemes(record.schemeList);
     if (tables_.empty())
         return std::nullopt;
 
@@ -79,14 +79,14 @@ std::optional<SchemeMatch> ScheduleEvaluator::CompareTime(SettingsRecord &record
     for (const SchemeTableEntry &e : tables_) {
         if (!e.days.contains(today) || e.hour == kNoTime)
             continue;
-        const bool midnightAfterChange = e.hour == 0 && e.minute == 0 && record.ScheduleChanged;
+        const bool midnightAfterChange = e.hour == 0 && e.minute == 0 && record.scheduleChanged;
         if (!midnightAfterChange && (e.hour != minute.hour || e.minute != minute.minute))
             continue;
         // A line that cannot be read is passed over like one of another day.
         if ((applied = readScheme(e)))
             break;
     }
-    record.ScheduleChanged = false;
+    record.scheduleChanged = false;
     return applied;
 }
 

@@ -25,9 +25,9 @@ struct SchemeTableEntry {
 
 inline constexpr int16_t kNoTime = 99;
 
-// SchemeTables: one entry per ticked line, in list order. Empty when the list
-// is empty or nothing is ticked (ScheduleActive false).
-std::vector<SchemeTableEntry> ParseSchemes(const std::vector<SchemeEntry> &list);
+// One entry per ticked line, in list order. Empty when the list is empty or
+// nothing is ticked, which leaves the scheduler inactive.
+std::vector<SchemeTableEntry> parseSchemes(const std::vector<SchemeEntry> &list);
 
 // A scheme to apply: the transmitter frequency (kHz) and output power (percent).
 struct SchemeMatch {
@@ -42,8 +42,8 @@ struct SchemeMatch {
 // that is no time of day. Such lines are left alone by the evaluation.
 std::optional<SchemeMatch> readScheme(const SchemeTableEntry &entry);
 
-// Sets TXFrequency and TXPower from a match, nothing else. The window then
-// shows them (frequency display, power slider) and runs SendSettings.
+// Sets TXFrequency and TXPower from a match, nothing else; the caller then
+// sends the settings.
 void applyScheme(SettingsRecord &record, const SchemeMatch &match);
 
 // Weekday (Sunday = 1 ... Saturday = 7), hour and minute of an evaluation.
@@ -61,18 +61,18 @@ public:
     explicit ScheduleEvaluator(const Clock &clock) : clock_(clock) { }
 
     // One tick: nothing while "Enable scheduler" (SchemeEnable) is off,
-    // otherwise CompareTime.
+    // otherwise evaluateMinute().
     std::optional<SchemeMatch> onTick(SettingsRecord &record);
 
     // One evaluation: each minute once (again after a scheme was added or
     // modified), today's lines only, first match in list order wins; a 00:00
-    // line of today also matches while ScheduleChanged is set. Clears
-    // ScheduleChanged unless no line is ticked.
-    std::optional<SchemeMatch> CompareTime(SettingsRecord &record);
+    // line of today also matches while scheduleChanged is set. Clears
+    // scheduleChanged unless no line is ticked.
+    std::optional<SchemeMatch> evaluateMinute(SettingsRecord &record);
 
-    const EvaluatedMinute &LastEvaluatedMinute() const { return last_; }
-    bool ScheduleActive() const { return !tables_.empty(); }
-    const std::vector<SchemeTableEntry> &SchemeTables() const { return tables_; }
+    const EvaluatedMinute &lastEvaluatedMinute() const { return last_; }
+    bool isActive() const { return !tables_.empty(); }
+    const std::vector<SchemeTableEntry> &schemeTables() const { return tables_; }
 
 private:
     const Clock &clock_;

@@ -14,7 +14,7 @@ constexpr int kStartPower = 50;
 SchemeEditor::SchemeEditor(SettingsRecord &record, Mode mode, int selected)
     : record_(&record), mode_(mode), selected_(selected)
 {
-    record_->SchemeFrequencyKHz = kStartFrequencyKHz;
+    record_->schemeFrequencyKHz = kStartFrequencyKHz;
     parts_.power = kStartPower;
 }
 
@@ -25,15 +25,15 @@ SchemeEditor::SchemeEditor(SettingsRecord &record, int startHour, int startMinut
 
 std::optional<SchemeEditor> SchemeEditor::forEdit(SettingsRecord &record, int selected)
 {
-    if (selected < 0 || static_cast<size_t>(selected) >= record.SchemeList.size())
+    if (selected < 0 || static_cast<size_t>(selected) >= record.schemeList.size())
         return std::nullopt;
     SchemeEditor editor(record, Mode::Edit, selected);
     SchemeParts start = editor.parts_;
-    start.frequencyKHz = record.SchemeFrequencyKHz;
-    const SchemeParts read = readSchemeLine(record.SchemeList[selected].line, start);
+    start.frequencyKHz = record.schemeFrequencyKHz;
+    const SchemeParts read = readSchemeLine(record.schemeList[selected].line, start);
     editor.parts_ = read;
-    record.SchemeFrequencyKHz = read.frequencyKHz;
-    record.SchemeEditMode = true;
+    record.schemeFrequencyKHz = read.frequencyKHz;
+    record.schemeEditMode = true;
     return editor;
 }
 
@@ -52,11 +52,11 @@ QString SchemeEditor::closeCaption() const
     return mode_ == Mode::Add ? QStringLiteral("Close") : QStringLiteral("Cancel");
 }
 
-QString SchemeEditor::frequencyDisplay() const { return frequencyText(record_->SchemeFrequencyKHz); }
+QString SchemeEditor::frequencyDisplay() const { return frequencyText(record_->schemeFrequencyKHz); }
 
 void SchemeEditor::stepFrequency(int32_t step)
 {
-    record_->SchemeFrequencyKHz = zfm::stepFrequency(record_->SchemeFrequencyKHz, step);
+    record_->schemeFrequencyKHz = zfm::stepFrequency(record_->schemeFrequencyKHz, step);
 }
 
 void SchemeEditor::setPower(int percent) { parts_.power = std::clamp(percent, 0, 100); }
@@ -78,7 +78,7 @@ void SchemeEditor::setDay(int weekday, bool ticked)
 SchemeParts SchemeEditor::current() const
 {
     SchemeParts p = parts_;
-    p.frequencyKHz = record_->SchemeFrequencyKHz;
+    p.frequencyKHz = record_->schemeFrequencyKHz;
     return p;
 }
 
@@ -86,8 +86,8 @@ QString SchemeEditor::line() const { return schemeLine(current()); }
 
 ConfirmOutcome SchemeEditor::confirm()
 {
-    auto &list = record_->SchemeList;
-    if (mode_ == Mode::Add && list.size() >= static_cast<size_t>(std::max<int16_t>(record_->MaxSchemeIndex, 0)))
+    auto &list = record_->schemeList;
+    if (mode_ == Mode::Add && list.size() >= static_cast<size_t>(std::max<int16_t>(record_->maxSchemeIndex, 0)))
         return {QString::fromLatin1(kMaxSchemesMessage)};
     if (!parts_.daily && std::none_of(parts_.days.begin(), parts_.days.end(), [](bool d) { return d; }))
         return {QString::fromLatin1(kSelectDayMessage)};
@@ -98,16 +98,16 @@ ConfirmOutcome SchemeEditor::confirm()
         list.push_back({line(), false});
     } else {
         // The list cannot change while the editor is open; guard anyway.
-        record_->SchemeEditMode = false;
+        record_->schemeEditMode = false;
         if (static_cast<size_t>(selected_) >= list.size())
             return {QString(), false, true};
         list[selected_].line = line();
         done.closeEditor = true;
     }
-    record_->ScheduleChanged = true;
+    record_->scheduleChanged = true;
     return done;
 }
 
-void SchemeEditor::close() { record_->SchemeEditMode = false; }
+void SchemeEditor::close() { record_->schemeEditMode = false; }
 
 } // namespace zfm

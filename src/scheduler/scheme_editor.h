@@ -13,25 +13,25 @@ namespace zfm {
 inline constexpr const char *kMaxSchemesMessage = "Maximum number of schemes reached.";
 inline constexpr const char *kSelectDayMessage = "Please select at least one day.";
 
-// What pressing the confirm button ("ADD" / "MODIFY") did. The window:
-// shows `message` in a message box (OK) when it is not empty; when
-// `listChanged`, refreshes the list from `SchemeList`, enables "Edit..." and
-// "Remove" (SchemeListControls::afterConfirm) and runs SaveAllSettings; closes
-// the editor when `closeEditor`.
+// What pressing the confirm button ("ADD" / "MODIFY") did, for the caller to
+// carry out: show `message` (OK) when it is not empty; when `listChanged`,
+// show the list from `schemeList` again, enable "Edit..." and "Remove"
+// (SchemeListControls::afterConfirm) and save the settings; close the editor
+// when `closeEditor`.
 struct ConfirmOutcome {
     QString message;
     bool listChanged = false;
     bool closeEditor = false;
 };
 
-// The model behind the editor window `frmAdd`. It works on the settings
-// record: the list `SchemeList`, `ScheduleChanged`, `SchemeEditMode` and the
-// working frequency `SchemeFrequencyKHz`. One editor is made per opening:
+// The scheme editor without its widgets. It works on the settings
+// record: the list `schemeList`, `scheduleChanged`, `schemeEditMode` and the
+// working frequency `schemeFrequencyKHz`. One editor is made per opening:
 //
 //   "Add...":  SchemeEditor editor(record);                       // add mode
 //   "Edit...": auto editor = SchemeEditor::forEdit(record, row);  // nothing without a selected line
 //
-// and the window binds its controls to the getters and setters below.
+// and the editor's controls are bound to the getters and setters below.
 class SchemeEditor {
 public:
     enum class Mode { Add, Edit };
@@ -40,7 +40,7 @@ public:
     // (hours and minutes only).
     explicit SchemeEditor(SettingsRecord &record, int startHour = 0, int startMinute = 0);
     // Edit mode for line `selected` of the list, filled from that line; sets
-    // `SchemeEditMode`. Nothing (and no change) when no line is selected.
+    // `schemeEditMode`. Nothing (and no change) when no line is selected.
     static std::optional<SchemeEditor> forEdit(SettingsRecord &record, int selected);
 
     Mode mode() const { return mode_; }
@@ -51,34 +51,34 @@ public:
 
     // The frequency buttons: F moves by the step (kStepUp1MHz ... kStepDown1MHz)
     // and stays within the band.
-    int32_t frequencyKHz() const { return record_->SchemeFrequencyKHz; }
+    int32_t frequencyKHz() const { return record_->schemeFrequencyKHz; }
     QString frequencyDisplay() const; // "100.000MHz"
     void stepFrequency(int32_t step);
 
-    // Slider1, 0 to 100.
+    // The power in percent, 0 to 100.
     int power() const { return parts_.power; }
     void setPower(int percent);
 
-    // DTTimeStart: hours and minutes.
+    // The start time: hours and minutes.
     int hour() const { return parts_.hour; }
     int minute() const { return parts_.minute; }
     void setTime(int hour, int minute);
 
-    // optMode "Daily" / "Weekly"; the seven day boxes are visible with "Weekly".
+    // "Daily" / "Weekly"; the seven day boxes are visible with "Weekly".
     bool daily() const { return parts_.daily; }
     void setDaily(bool daily) { parts_.daily = daily; }
     bool dayBoxesVisible() const { return !parts_.daily; }
-    // chkDay, 0 = Monday ... 6 = Sunday.
+    // The day boxes, 0 = Monday ... 6 = Sunday.
     bool day(int weekday) const;
     void setDay(int weekday, bool ticked);
 
     // The line the confirm button would write now.
     QString line() const;
 
-    // cmdAdd: add mode appends the line unticked and stays open; edit mode
+    // The confirm button: add mode appends the line unticked and stays open; edit mode
     // replaces the line in place keeping its tick and closes.
     ConfirmOutcome confirm();
-    // cmdOK ("Close" / "Cancel") and closing the window: clears SchemeEditMode.
+    // "Close" / "Cancel", or the editor closed otherwise: clears schemeEditMode.
     void close();
 
 private:

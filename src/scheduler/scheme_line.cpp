@@ -41,7 +41,7 @@ SchemeParts readSchemeLine(const QString &line, const SchemeParts &fallback)
     SchemeParts p = fallback;
     p.hour = std::clamp(columnValue(line, 1, 2), 0, 23);
     p.minute = std::clamp(columnValue(line, 4, 2), 0, 59);
-    if (const auto kHz = ConvertTXFreq(columns(line, 8, 10)))
+    if (const auto kHz = frequencyFromText(columns(line, 8, 10)))
         p.frequencyKHz = std::clamp(*kHz, kMinFrequencyKHz, kMaxFrequencyKHz);
     p.power = std::clamp(columnValue(line, 19, 3), 0, 100);
     p.daily = line.contains(QLatin1String(kDailyCode));

@@ -33,7 +33,7 @@ void SchemeListControls::afterConfirm()
 
 bool removeScheme(SettingsRecord &record, int selected)
 {
-    auto &list = record.SchemeList;
+    auto &list = record.schemeList;
     if (selected < 0 || static_cast<size_t>(selected) >= list.size())
         return false;
     list.erase(list.begin() + selected);

@@ -7,7 +7,7 @@
 namespace zfm {
 
 // The enabled state of the scheduler tab's frame "Scheduler" and its three
-// buttons. The window keeps one and applies it after each event below.
+// buttons. Its owner keeps one and updates it after each event below.
 struct SchemeListControls {
     bool frameEnabled = true;
     bool addEnabled = true;
@@ -29,7 +29,7 @@ struct SchemeListControls {
 };
 
 // "Remove": removes line `selected` of the list. False (nothing changed) when
-// no line is selected; otherwise the window runs SaveAllSettings.
+// no line is selected; otherwise the caller saves the settings.
 bool removeScheme(SettingsRecord &record, int selected);
 
 } // namespace zfm

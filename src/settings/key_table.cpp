@@ -99,7 +99,7 @@ std::vector<KeyBinding> recordKeys(SettingsRecord &r)
         k.push_back({numbered("RT", i + 1), &r.RTn[i], true});
     add("RTSwitch", &r.RTSwitch);
     add("AFNum", &r.AFNum);
-    for (int i = 1; i <= 7; ++i)
+    for (int i = 1; i <= kAfLists; ++i)
         k.push_back({numbered("AF", i), &r.AF[i]});
     for (int i = 0; i < 4; ++i)
         k.push_back({numbered("DId", i), &r.DId[i]});

@@ -35,42 +35,42 @@ void saveKeys(const std::vector<KeyBinding> &keys, SettingsStore &store, const Q
 
 } // namespace
 
-QStringList Settings::LoadAllSettings()
+QStringList Settings::loadAll()
 {
     QStringList repaired;
     SettingsRecord defaults;
     loadKeys(recordKeys(record_), recordKeys(defaults), store_, repaired);
     loadKeys(scheduleKeys(record_), scheduleKeys(defaults), store_, repaired);
-    GetSettingsSchedule();
+    loadSchedule();
 
     if (record_.MODE != kModeClassicAlias && record_.MODE != kModeClassic && record_.MODE != kModeSmall)
         record_.MODE = kModeClassic;
     return repaired;
 }
 
-bool Settings::SaveAllSettings()
+bool Settings::saveAll()
 {
     // At exit the transmitter is sent power 0 without forgetting the operator's power.
-    saveKeys(recordKeys(record_), store_, record_.ShutDownInProgress ? QStringLiteral("TXPower") : QString());
-    WriteSettingsSchedule();
+    saveKeys(recordKeys(record_), store_, record_.shutDownInProgress ? QStringLiteral("TXPower") : QString());
+    saveSchedule();
     return store_.sync();
 }
 
-void Settings::GetSettingsSchedule()
+void Settings::loadSchedule()
 {
-    record_.SchemeList.clear();
+    record_.schemeList.clear();
     for (int i = 0; i < kSchemeSlots; ++i) {
         if (!record_.Scheme[i].isEmpty())
-            record_.SchemeList.push_back({record_.Scheme[i], false});
+            record_.schemeList.push_back({record_.Scheme[i], false});
     }
     // Tick values belong to list lines, which the writer always keeps packed from slot 0.
-    for (size_t j = 0; j < record_.SchemeList.size(); ++j)
-        record_.SchemeList[j].ticked = record_.SchemeValue[j] != 0;
+    for (size_t j = 0; j < record_.schemeList.size(); ++j)
+        record_.schemeList[j].ticked = record_.SchemeValue[j] != 0;
 }
 
-void Settings::WriteSettingsSchedule()
+void Settings::saveSchedule()
 {
-    const auto &list = record_.SchemeList;
+    const auto &list = record_.schemeList;
     for (int i = 0; i < kSchemeSlots; ++i) {
         const bool used = i < static_cast<int>(list.size());
         record_.Scheme[i] = used ? list[i].line : QString();

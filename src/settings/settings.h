@@ -16,15 +16,15 @@ public:
     // Reads every key (a missing or unreadable one yields its default), then the
     // schedule, then normalises MODE. Returns
     // the keys whose stored text could not be converted and were given their default.
-    QStringList LoadAllSettings();
+    QStringList loadAll();
 
     // Writes every stored field (TXPower not while the transmitter is being
     // switched off at exit), then the schedule. False when the store could not be written.
-    bool SaveAllSettings();
+    bool saveAll();
 
     // The scheduler list <-> its 21 stored slots, tick values and SchemeEnable.
-    void GetSettingsSchedule();
-    void WriteSettingsSchedule();
+    void loadSchedule();
+    void saveSchedule();
 
     SettingsRecord &record() { return record_; }
 

@@ -13,6 +13,8 @@ inline constexpr int kPsEntries = 100;
 inline constexpr int kSchemeSlots = 21;
 inline constexpr int kMessages = 8;
 inline constexpr int kComPorts = 16;
+// Alternative frequency lists "AF1".."AF7".
+inline constexpr int kAfLists = 7;
 
 // One line of the scheduler's list and its tick mark.
 struct SchemeEntry {
@@ -88,8 +90,8 @@ struct SettingsRecord {
     std::array<QString, 6> RTn = defaultRtLines();
     int16_t RTSwitch = 1;
     int16_t AFNum = 0;
-    // AF[k] is "AFk", k = 1..7; AF[0] is unused.
-    std::array<int16_t, 8> AF = {0, 125, 0, 0, 0, 0, 0, 0};
+    // AF[k] is "AFk", k = 1..kAfLists; AF[0] is unused.
+    std::array<int16_t, kAfLists + 1> AF = {0, 125, 0, 0, 0, 0, 0, 0};
     // DId[k] is "DIdk".
     std::array<int16_t, 4> DId = {1, 1, 1, 1};
     int16_t DynamicPS = 0;
@@ -109,13 +111,13 @@ struct SettingsRecord {
 
     // ---- Run-time fields, never stored ----
     // The scheduler's list as the operator sees it (non-empty slots in order).
-    std::vector<SchemeEntry> SchemeList;
-    bool ShutDownInProgress = false;
-    QString LastSentTitle;
-    int16_t MaxSchemeIndex = 20;
-    bool SchemeEditMode = false;
-    bool ScheduleChanged = false;
-    int32_t SchemeFrequencyKHz = 100000;
+    std::vector<SchemeEntry> schemeList;
+    bool shutDownInProgress = false;
+    QString lastSentTitle;
+    int16_t maxSchemeIndex = 20;
+    bool schemeEditMode = false;
+    bool scheduleChanged = false;
+    int32_t schemeFrequencyKHz = 100000;
 
     bool operator==(const SettingsRecord &) const = default;
 

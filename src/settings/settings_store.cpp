@@ -35,7 +35,7 @@ std::unique_ptr<QSettings> PlatformStore::open()
 // QSettings guards its file with "<file>.lock" and, when that lock file cannot
 // be read, waits until it is 30 s old before taking it over. A program killed
 // between creating the lock file and writing its owner into it leaves such a
-// file, and the next run's first save would hang the window for that long. A
+// file, and the next run's first save would block the program for that long. A
 // live writer fills its lock file at once, so an unreadable one older than a
 // moment is abandoned and can go.
 void PlatformStore::releaseAbandonedLock() const

@@ -29,7 +29,7 @@ void DailyClock::tick()
         return;
     Job sync;
     sync.kind = JobKind::ClockSync;
-    sync.script = [this] { return SynchronizeTime(record_); };
+    sync.script = [this] { return synchronizeTimeScript(record_); };
     line_.submit(std::move(sync));
 }
 

@@ -17,7 +17,7 @@ void ScheduleDriver::stop() { timer_.stop(); }
 
 void ScheduleDriver::tick()
 {
-    if (record_.ShutDownInProgress)
+    if (record_.shutDownInProgress)
         return;
     const auto match = evaluator_.onTick(record_);
     if (!match)

@@ -60,7 +60,7 @@ void Station::loadSettings()
 
 void Station::reloadSettings()
 {
-    const QStringList unreadable = settings_.LoadAllSettings();
+    const QStringList unreadable = settings_.loadAll();
     const QStringList repaired = repairStoredValues(record_);
     if (!unreadable.isEmpty() || !repaired.isEmpty())
         save();
@@ -69,7 +69,7 @@ void Station::reloadSettings()
 
 void Station::start()
 {
-    record_.MaxSchemeIndex = 20;
+    record_.maxSchemeIndex = 20;
     statusReader_.start();
     autoUpdateDriver_.start();
     scheduler_.start();
@@ -93,7 +93,7 @@ void Station::start()
 
 void Station::save()
 {
-    if (settings_.SaveAllSettings()) {
+    if (settings_.saveAll()) {
         // Written again: a later failure is a new one and is reported again.
         storeFailureReported_ = false;
         return;
@@ -142,7 +142,7 @@ void Station::onLineFailed(const LinkFailure &failure)
     // The failure action of every sender when the port cannot be opened: the
     // automatic update and the automatic status read would only meet the same
     // port again, with a message every second.
-    autoUpdate_.CheckAutoUpdate();
+    autoUpdate_.switchOff();
     if (record_.AutoRead) {
         setAutoRead(false);
         emit autoReadChanged(false);
@@ -162,7 +162,7 @@ void Station::submitSendSettings()
     submitScript(JobKind::SendSettings, [this] {
         const Attended attended = sendSettingsAttended_ ? Attended::Yes : Attended::No;
         sendSettingsAttended_ = false;
-        WireScript script = SendSettingsScript(record_, attended);
+        WireScript script = sendSettingsScript(record_, attended);
         if (!isSmallFamily(record_))
             save(); // AFNum was recomputed
         return script;
@@ -179,7 +179,7 @@ void Station::sendSettings()
 void Station::sendRtAndPs()
 {
     tabReleased_ = false;
-    submitScript(JobKind::SendRtAndPs, [this] { return SendRTAndPS(record_); });
+    submitScript(JobKind::SendRtAndPs, [this] { return sendRtAndPsScript(record_); });
 }
 
 void Station::testFrequency()
@@ -228,7 +228,7 @@ void Station::openSetup()
     Job setup;
     setup.kind = JobKind::Setup;
     setup.holdsLine = true;
-    // The window has the line to itself while it is open.
+    // Setup has the line to itself, the main port closed, until closeSetup().
     setup.script = [] { return WireScript().close(); };
     setup.held = [this] { emit setupReady(); };
     setup.done = [this](const JobEnd &) {
@@ -257,12 +257,12 @@ void Station::exit()
     line_.beginExit();
     if (record_.ShutDown) {
         // The transmitter is sent power 0; the operator's power stays stored.
-        record_.ShutDownInProgress = true;
+        record_.shutDownInProgress = true;
         record_.TXPower = 0;
         Job shutDown;
         shutDown.kind = JobKind::ShutDown;
         shutDown.exitPath = true;
-        shutDown.script = [this] { return SendSettingsScript(record_, Attended::No); };
+        shutDown.script = [this] { return sendSettingsScript(record_, Attended::No); };
         line_.submit(std::move(shutDown));
     }
     Job close;

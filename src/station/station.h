@@ -20,7 +20,7 @@ namespace zfm {
 class Clock;
 class SettingsStore;
 
-// The one facade between the window and the transmitter. The window shows
+// The one facade between the front end and the transmitter. The front end shows
 // what this says and forwards what the operator does; everything that reaches
 // the device goes through the line owner as a job, built here or by one of the
 // drivers (status read, read-back, automatic update, scheduler, daily clock).
@@ -38,8 +38,8 @@ public:
     const DailyClock &dailyClock() const { return dailyClock_; }
     const ScheduleDriver &scheduler() const { return scheduler_; }
 
-    // Start-up: every setting from the store (values the window could not
-    // show are repaired and stored), the automatic update's options, and the
+    // Start-up: every setting from the store (values outside their lists or
+    // ranges are repaired and stored), the automatic update's options, and the
     // device family with its line speed.
     void loadSettings();
     // Reads the store again (the setup window does, as it opens).
@@ -53,7 +53,7 @@ public:
     // Writes the whole record; a store that cannot be written is reported once
     // until a save succeeds again.
     void save();
-    // Something for the operator to read; the window shows it.
+    // Something for the operator to read, passed on as message().
     void tell(const QString &text);
 
     const Buttons &buttons() const { return buttons_; }
@@ -76,14 +76,14 @@ public:
     void confirm();
 
     // ---- The setup window ----
-    // Asks for the line; setupReady() when the window has it (the main port
-    // closed), once any upload under way has ended.
+    // Asks for the line for setup; setupReady() once setup has it (the main
+    // port closed), after any upload under way has ended.
     void openSetup();
-    // The window closed: the line goes back to the queue.
+    // Setup ended: the line goes back to the queue.
     void closeSetup();
     bool hasSetup() const { return line_.isRunning(JobKind::Setup); }
-    // The communication test and the port search run on the setup window's own
-    // port, only while the window has the line.
+    // The communication test and the port search run on a test port of their
+    // own, only while setup has the line.
     PortProbe &portProbe() { return probe_; }
 
     // ---- Exit ----
@@ -100,7 +100,7 @@ signals:
     void statusReplyReceived(const zfm::StatusReply &reply);
     // "Auto read TX" was changed by the program (failure action).
     void autoReadChanged(bool ticked);
-    // Fields the window shows changed outside its own handlers.
+    // Record fields changed by the program rather than by the operator.
     void recordChanged();
     // Something the operator is to read.
     void message(const QString &text);

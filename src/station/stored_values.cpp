@@ -1,5 +1,6 @@
 #include "station/stored_values.h"
 
+#include "autoupdate/ps_rebuild.h"
 #include "rds/rds_model.h"
 #include "transmitter/frequency.h"
 #include "transmitter/transmitter_tables.h"
@@ -33,24 +34,25 @@ QStringList repairStoredValues(SettingsRecord &r)
         r.TXFrequency = d.TXFrequency;
         repaired << QStringLiteral("TXFrequency");
     }
-    keepWithin<int16_t>(r.TXPower, 0, 100, d.TXPower, QStringLiteral("TXPower"), repaired);
-    keepWithin<int16_t>(r.CountryCode, 1, 15, d.CountryCode, QStringLiteral("CountryCode"), repaired);
-    keepWithin<int16_t>(r.AreaCoverage, 0, 15, d.AreaCoverage, QStringLiteral("AreaCoverage"), repaired);
-    keepWithin<int16_t>(r.ProgramReference, 0, 255, d.ProgramReference, QStringLiteral("ProgramReference"), repaired);
-    keepWithin<int16_t>(r.ECC, 1, 20, d.ECC, QStringLiteral("ECC"), repaired);
-    keepWithin<int16_t>(r.PTY, 0, 31, d.PTY, QStringLiteral("PTY"), repaired);
+    keepWithin<int16_t>(r.TXPower, 0, kMaxPowerPercent, d.TXPower, QStringLiteral("TXPower"), repaired);
+    keepWithin<int16_t>(r.CountryCode, 1, kCountryCodeMax, d.CountryCode, QStringLiteral("CountryCode"), repaired);
+    keepWithin<int16_t>(r.AreaCoverage, 0, kAreaCodeMax, d.AreaCoverage, QStringLiteral("AreaCoverage"), repaired);
+    keepWithin<int16_t>(
+        r.ProgramReference, 0, kProgramReferenceMax, d.ProgramReference, QStringLiteral("ProgramReference"), repaired);
+    keepWithin<int16_t>(r.ECC, 1, kEccMax, d.ECC, QStringLiteral("ECC"), repaired);
+    keepWithin<int16_t>(r.PTY, 0, kPtyMax, d.PTY, QStringLiteral("PTY"), repaired);
     keepWithin<int16_t>(r.COMSelected, 1, kComPorts, d.COMSelected, QStringLiteral("COMSelected"), repaired);
-    keepWithin<int16_t>(r.AutoPS, 0, 2, d.AutoPS, QStringLiteral("AutoPS"), repaired);
-    keepWithin<int16_t>(r.AutoPSDelay, 0, 9, d.AutoPSDelay, QStringLiteral("AutoPSDelay"), repaired);
-    keepWithin<int16_t>(r.SETTOSAMEDELAY, 0, 9, d.SETTOSAMEDELAY, QStringLiteral("SETTOSAMEDELAY"), repaired);
+    keepWithin<int16_t>(r.AutoPS, 0, kLastAutoUpdateType, d.AutoPS, QStringLiteral("AutoPS"), repaired);
+    keepWithin<int16_t>(r.AutoPSDelay, 0, kMaxPsDelay, d.AutoPSDelay, QStringLiteral("AutoPSDelay"), repaired);
+    keepWithin<int16_t>(r.SETTOSAMEDELAY, 0, kMaxPsDelay, d.SETTOSAMEDELAY, QStringLiteral("SETTOSAMEDELAY"), repaired);
     for (int i = 0; i < kPsEntries; ++i) {
         const QString key = i == 0 ? QStringLiteral("PSDelay") : QStringLiteral("PSDelay%1").arg(i);
-        keepWithin<int16_t>(r.PSDelay[i], 0, 9, d.PSDelay[i], key, repaired);
+        keepWithin<int16_t>(r.PSDelay[i], 0, kMaxPsDelay, d.PSDelay[i], key, repaired);
     }
-    for (int k = 1; k <= 7; ++k)
+    for (int k = 1; k <= kAfLists; ++k)
         keepWithin<int16_t>(r.AF[k], 0, kAfCodeMax, d.AF[k], QStringLiteral("AF%1").arg(k), repaired);
     // The AF lists are restored first to last, so an empty one empties those after it.
-    for (int k = 1; k <= 7; ++k)
+    for (int k = 1; k <= kAfLists; ++k)
         setAlternativeFrequency(r, k, r.AF[k]);
 
     // Option pairs and tick boxes store 1 for any non-zero value.

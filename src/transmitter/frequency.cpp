@@ -24,7 +24,7 @@ bool isValidFrequency(int32_t kHz)
     return kHz >= kMinFrequencyKHz && kHz <= kMaxFrequencyKHz && kHz % kFrequencyRasterKHz == 0;
 }
 
-QByteArray FrequencyPair(int32_t kHz)
+QByteArray frequencyPair(int32_t kHz)
 {
     const int32_t n = kHz / 5;
     QByteArray bytes(2, '\0');
@@ -33,7 +33,7 @@ QByteArray FrequencyPair(int32_t kHz)
     return bytes;
 }
 
-QByteArray PowerByte(int percent) { return QByteArray(1, static_cast<char>(percent * 44 / 100 + 4)); }
+QByteArray powerByte(int percent) { return QByteArray(1, static_cast<char>(percent * 44 / 100 + 4)); }
 
 double leadingNumber(const QString &text)
 {
@@ -53,7 +53,7 @@ double leadingNumber(const QString &text)
     return ok ? v : 0.0;
 }
 
-std::optional<int32_t> ConvertTXFreq(const QString &text)
+std::optional<int32_t> frequencyFromText(const QString &text)
 {
     const qsizetype k = text.indexOf(QLatin1Char('.'));
     if (k < 0)

@@ -30,15 +30,18 @@ bool isValidFrequency(int32_t kHz);
 
 // The frequency as the transmitter takes it: N = kHz / 5, low seven bits + 4,
 // then the rest + 4.
-QByteArray FrequencyPair(int32_t kHz);
+QByteArray frequencyPair(int32_t kHz);
+
+// Output power in percent, 0..kMaxPowerPercent.
+inline constexpr int kMaxPowerPercent = 100;
 
 // Output power in percent as one byte: (p * 44) div 100 + 4.
-QByteArray PowerByte(int percent);
+QByteArray powerByte(int percent);
 
 // Inverse of frequencyText: the number before the first "." times 1000 plus
 // the number after it, each read like a leading numeric literal ("98.500MHz"
 // gives 98500, "98.5" gives 98005). Nothing when the text has no ".".
-std::optional<int32_t> ConvertTXFreq(const QString &text);
+std::optional<int32_t> frequencyFromText(const QString &text);
 
 // The leading number of a text: blanks skipped, digits (and a sign) read up to
 // the first character that cannot continue it; 0 when there is none.

@@ -32,12 +32,12 @@ WireScript statusRequestScript()
 
 WireScript frequencyTestScript()
 {
-    return testFrame("FF", QStringLiteral("Setting transmitter frequency... 30%"), 6, FrequencyPair(kTestFrequencyKHz));
+    return testFrame("FF", QStringLiteral("Setting transmitter frequency... 30%"), 6, frequencyPair(kTestFrequencyKHz));
 }
 
 WireScript powerTestScript()
 {
-    return testFrame("FO", QStringLiteral("Setting output power... 20%"), 3, PowerByte(kTestPowerPercent));
+    return testFrame("FO", QStringLiteral("Setting output power... 20%"), 3, powerByte(kTestPowerPercent));
 }
 
 WireScript readBackRequestScript(const SettingsRecord &record)

@@ -7,12 +7,12 @@ namespace zfm {
 
 bool isSmallFamily(const SettingsRecord &r) { return r.MODE == kModeSmall; }
 
-WireScript SendSettingsScript(SettingsRecord &r, Attended attended)
+WireScript sendSettingsScript(SettingsRecord &r, Attended attended)
 {
     if (isSmallFamily(r))
-        return SendDataToTransmitterVesk(r);
+        return smallFamilyUploadScript(r);
     r.AFNum = countAlternativeFrequencies(r);
-    WireScript s = SendDataToTransmitter(r);
+    WireScript s = classicTransmitterUploadScript(r);
     return s.append(rdsSettingsSequence(r, attended));
 }
 

@@ -10,7 +10,7 @@ namespace zfm {
 // upload followed by its RDS sequence, or the small family's one upload that
 // carries both. Recomputes AFNum first (it is stored), as the classic
 // sequence sends it.
-WireScript SendSettingsScript(SettingsRecord &record, Attended attended);
+WireScript sendSettingsScript(SettingsRecord &record, Attended attended);
 
 bool isSmallFamily(const SettingsRecord &record);
 

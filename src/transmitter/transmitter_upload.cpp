@@ -31,14 +31,14 @@ struct Row {
 
 Value decimal(int16_t SettingsRecord::*f)
 {
-    return [f](const SettingsRecord &r) { return DecimalText(r.*f); };
+    return [f](const SettingsRecord &r) { return decimalText(r.*f); };
 }
 Value offset(int16_t SettingsRecord::*f)
 {
-    return [f](const SettingsRecord &r) { return OffsetByte(r.*f); };
+    return [f](const SettingsRecord &r) { return offsetByte(r.*f); };
 }
-const Value kPower = [](const SettingsRecord &r) { return PowerByte(r.TXPower); };
-const Value kFrequency = [](const SettingsRecord &r) { return FrequencyPair(r.TXFrequency); };
+const Value kPower = [](const SettingsRecord &r) { return powerByte(r.TXPower); };
+const Value kFrequency = [](const SettingsRecord &r) { return frequencyPair(r.TXFrequency); };
 const Value kStore = [](const SettingsRecord &) { return QByteArray("0"); };
 
 using R = SettingsRecord;
@@ -79,21 +79,21 @@ const Row kSmall[] = {
     {2, "FS", decimal(&R::TXStereo), "Setting stereo mode... 8%", 3},
     {2, "FO", kPower, "Setting output power... 10%", 4},
     {2, "FF", kFrequency, "Setting transmitter frequency... 15%", 5},
-    {1, "PTY", [](const R &r) { return PaddedDecimal2(r.PTY); }, "Sending PTY to RDS encoder... 20%", 5, 50,
+    {1, "PTY", [](const R &r) { return paddedDecimal2(r.PTY); }, "Sending PTY to RDS encoder... 20%", 5, 50,
         At::Before},
-    {1, "PS", [](const R &r) { return Text(r.PS[0]); }, "Sending PS to RDS encoder... 25%", 6},
+    {1, "PS", [](const R &r) { return textValue(r.PS[0]); }, "Sending PS to RDS encoder... 25%", 6},
     {1, "RT", [](const R &r) { return rtValue(r.RT); }, "Sending RT to RDS encoder... 30%", 6},
     {1, "TP", decimal(&R::TP), "Sending TP to RDS encoder... 35%", 7, 150},
     {1, "TA", decimal(&R::TA), "Sending TA to RDS encoder... 40%", 7, 60},
     {1, "MS", decimal(&R::MS), "Sending MS to RDS encoder... 45%", 8, 70},
     {1, "ECC", offset(&R::ECC), "Sending ECC to RDS encoder... 50%", 8, 60},
-    {1, "AF1", [](const R &r) { return OffsetByte(r.AF[1]); }, "Sending AF1 to RDS encoder... 55%", 9, 60},
-    {1, "D0D3", [](const R &r) { return OffsetByte(DIValue(r)); }, "Sending D0-D3 to RDS encoder... 60%", 9, 60,
+    {1, "AF1", [](const R &r) { return offsetByte(r.AF[1]); }, "Sending AF1 to RDS encoder... 55%", 9, 60},
+    {1, "D0D3", [](const R &r) { return offsetByte(diValue(r)); }, "Sending D0-D3 to RDS encoder... 60%", 9, 60,
         At::Inside, 10},
     {1, "CCAC", [](const R &r) { return ccacValue(r); }, "Sending CCAC to RDS encoder... 65%", 10, 60},
-    {1, "PREF", [](const R &r) { return PaddedDecimal3(r.ProgramReference); }, "Sending PI to RDS encoder... 70%", 11,
+    {1, "PREF", [](const R &r) { return paddedDecimal3(r.ProgramReference); }, "Sending PI to RDS encoder... 70%", 11,
         60, At::Before, 12},
-    {1, "PWR", [](const R &r) { return FlagText(r.RDSActive); }, "Sending PWR to RDS encoder... 75%", 12, 60},
+    {1, "PWR", [](const R &r) { return flagText(r.RDSActive); }, "Sending PWR to RDS encoder... 75%", 12, 60},
     {1, "GCT", nullptr, "Sending GCT to RDS encoder... 80%", 13, 60, At::After},
     {1, "GRT", nullptr, "Sending GRT to RDS encoder... 85%", 13, 60, At::After},
     {1, "GEON", nullptr, "Sending GEON to RDS encoder... 88%", 14, 60, At::After},
@@ -119,11 +119,11 @@ void appendRow(WireScript &s, const Row &row, const SettingsRecord &r)
         // A group switch: its own frame, then the status, then 10 + 50 ms.
         const QByteArray name(row.name);
         if (name == "GCT")
-            SendGCT(s, r);
+            appendGctSwitch(s, r);
         else if (name == "GRT")
-            SendGRT(s, r);
+            appendGrtSwitch(s, r);
         else
-            SendGEON(s, r);
+            appendGeonSwitch(s, r);
         s.status(status, row.progress).pause(10).pause(kFramePauseMs);
         return;
     }
@@ -147,8 +147,8 @@ WireScript transmitterUpload(std::span<const Row> rows, const SettingsRecord &r)
 
 } // namespace
 
-WireScript SendDataToTransmitter(const SettingsRecord &r) { return transmitterUpload(kClassic, r); }
+WireScript classicTransmitterUploadScript(const SettingsRecord &r) { return transmitterUpload(kClassic, r); }
 
-WireScript SendDataToTransmitterVesk(const SettingsRecord &r) { return transmitterUpload(kSmall, r); }
+WireScript smallFamilyUploadScript(const SettingsRecord &r) { return transmitterUpload(kSmall, r); }
 
 } // namespace zfm

@@ -63,9 +63,11 @@ TEST_F(MainWindowTest, MissingPortAtStartIsReportedOnceAndSwitchesAutomaticWorkO
 
 TEST_F(MainWindowTest, BadStoredValuesFallBackToTheirDefaults)
 {
+    // The last row is a list's last entry, which must be kept.
     const std::tuple<const char *, const char *, const char *> rows[]
         = {{"Pilot", "99", "4"}, {"TXFrequency", "87501", "100000"}, {"TXPower", "150", "100"}, {"PTY", "45", "10"},
-            {"ECC", "0", "3"}, {"AF1", "230", "125"}, {"Decay", "abc", "5"}, {"MODE", "7", "12"}};
+            {"ECC", "0", "3"}, {"AF1", "230", "125"}, {"Decay", "abc", "5"}, {"MODE", "7", "12"},
+            {"ProgramReference", "256", "128"}, {"AreaCoverage", "15", "15"}};
     for (const auto &[key, bad, repaired] : rows)
         store(QLatin1String(key), QLatin1String(bad));
     start();
@@ -140,7 +142,7 @@ TEST_F(MainWindowTest, RdsPageShowsThePiCodeAndStoresItsChoicesAndTexts)
     find<QRadioButton>("optTPOn")->click();
     EXPECT_EQ(stored(QStringLiteral("DId1")), QStringLiteral("0"));
     EXPECT_EQ(stored(QStringLiteral("TP")), QStringLiteral("1"));
-    EXPECT_EQ(DIValue(window->station().record()), 13);
+    EXPECT_EQ(diValue(window->station().record()), 13);
 
     // The static PS is padded to 8 at once, the RadioText to 64 when editing ends.
     auto *ps = find<QLineEdit>("txtPS0");

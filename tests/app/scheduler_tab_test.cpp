@@ -110,7 +110,7 @@ TEST_F(SchedulerTab, EditingKeepsTheTickAndThePosition)
     press("cmdOK");
     EXPECT_FALSE(editor());
     EXPECT_EQ(shownLines(), kThreeLines);
-    EXPECT_FALSE(window->station().record().SchemeEditMode);
+    EXPECT_FALSE(window->station().record().schemeEditMode);
 
     listButton("cmdEdit")->click();
     fillEditor(QStringLiteral("06:30"), 99000, 80, QStringLiteral("SU"));
@@ -139,7 +139,7 @@ TEST_F(SchedulerTab, SwitchTicksAndRemovalAreStoredSlotBySlot)
     EXPECT_EQ(stored(QStringLiteral("SchemeEnable")), QStringLiteral("0"));
 
     list()->item(2)->setCheckState(Qt::Checked); // as a click on the tick mark does
-    EXPECT_TRUE(window->station().record().SchemeList[2].ticked);
+    EXPECT_TRUE(window->station().record().schemeList[2].ticked);
     EXPECT_EQ(stored(QStringLiteral("SchemeValue 2")), QStringLiteral("1"));
     list()->setCurrentRow(0);
     listButton("cmdRemove")->click();

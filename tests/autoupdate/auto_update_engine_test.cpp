@@ -29,7 +29,7 @@ protected:
     void SetUp() override
     {
         QDir(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Kestrel Devices")).removeRecursively();
-        settings.LoadAllSettings();
+        settings.loadAll();
         record.AutoPSPath = dir.filePath(QStringLiteral("ps.txt"));
         record.AutoRTPath = dir.filePath(QStringLiteral("rt.txt"));
         record.AutoPS = 1;
@@ -69,7 +69,7 @@ protected:
     {
         PlatformStore s;
         SettingsRecord r;
-        Settings(r, s).LoadAllSettings();
+        Settings(r, s).loadAll();
         return r;
     }
 
@@ -126,11 +126,11 @@ TEST_F(AutoUpdate, PsUploadScriptAndLastSentTitle)
     EXPECT_TRUE(s.bytes().contains(commandFrame(1, "PD02", "3") + commandFrame(1, "PD03", "5")));
     EXPECT_EQ(stored().PS[3], QStringLiteral(" 5.12.26"));
 
-    // A failed upload leaves LastSentTitle, so the next tick sends the list again.
+    // A failed upload leaves lastSentTitle, so the next tick sends the list again.
     engine.psUploadFinished(false);
     ASSERT_FALSE(engine.tick(false).psUpload.empty());
     engine.psUploadFinished(true);
-    EXPECT_EQ(record.LastSentTitle, QStringLiteral("ABCDEFGHIJ"));
+    EXPECT_EQ(record.lastSentTitle, QStringLiteral("ABCDEFGHIJ"));
     EXPECT_TRUE(engine.tick(false).psUpload.empty());
 }
 
@@ -240,7 +240,7 @@ TEST_F(AutoUpdate, RestoreAndSwitchingBackOn)
         record.AutoPS = autoPs;
         record.AutoPSDelay = delay;
         record.RTSwitch = rtSwitch;
-        settings.SaveAllSettings();
+        settings.saveAll();
         engine.restore();
         EXPECT_EQ(engine.type(), type) << autoPs;
         const SettingsRecord next = stored();
@@ -248,7 +248,7 @@ TEST_F(AutoUpdate, RestoreAndSwitchingBackOn)
     }
 
     // "Yes" after everything was switched off cuts titles again, and keeps a scrolling type.
-    engine.CheckAutoUpdate();
+    engine.switchOff();
     engine.setPsUpdate(true);
     EXPECT_EQ(engine.type(), AutoUpdateType::Split);
     EXPECT_FALSE(settle("Song").psUpload.empty());

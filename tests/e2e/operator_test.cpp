@@ -64,7 +64,7 @@ TEST_F(OperatorAtWork, InvariantsHoldWhileARandomOperatorUsesTheWindow)
     storeAll({{"AutoRead", "True"}, {"AutoPS", "1"}, {"RTSwitch", "1"}, {"AutoPSPath", playout.path()},
         {"AutoRTPath", playout.path()}, {"SchemeEnable", "1"}});
     start();
-    station().record().SchemeList = schemesFromNow();
+    station().record().schemeList = schemesFromNow();
     station().save();
 
     drill::OperatorRun run(*window, dev, seed, kMeanGapMs);

@@ -52,7 +52,7 @@ TEST_F(UploadTest, SendSettingsWritesTheScriptForEachFamily)
         EXPECT_EQ(window->statusText(), QStringLiteral("Ready"));
         EXPECT_EQ(window->progressValue(), 0);
         SettingsRecord sent = station().record();
-        EXPECT_EQ(hex(capture.bytes()), hex(SendSettingsScript(sent, Attended::Yes).bytes(clock)));
+        EXPECT_EQ(hex(capture.bytes()), hex(sendSettingsScript(sent, Attended::Yes).bytes(clock)));
         EXPECT_EQ(capture.pty().baud(), row.baud);
     }
     EXPECT_EQ(stored(QStringLiteral("AFNum")), QStringLiteral("1"));
@@ -69,12 +69,12 @@ TEST_F(UploadTest, SettingsAtStartAndShutDownAtExit)
     EXPECT_TRUE(boxes.texts().isEmpty());
     const qsizetype atStart = capture.bytes().size();
     EXPECT_EQ(splitFrames(capture.bytes()).back().name, QByteArray("SAVE"));
-    EXPECT_EQ(lastFrame(splitFrames(capture.bytes()), "FO")->value, PowerByte(73));
+    EXPECT_EQ(lastFrame(splitFrames(capture.bytes()), "FO")->value, powerByte(73));
 
     exitProgram();
     const auto frames = splitFrames(capture.bytes().mid(atStart));
     ASSERT_NE(lastFrame(frames, "FO"), nullptr);
-    EXPECT_EQ(lastFrame(frames, "FO")->value, PowerByte(0));
+    EXPECT_EQ(lastFrame(frames, "FO")->value, powerByte(0));
     EXPECT_EQ(frames.back().name, QByteArray("SAVE"));
     EXPECT_TRUE(boxes.texts().isEmpty());
     EXPECT_EQ(stored(QStringLiteral("TXPower")), QStringLiteral("73"));

@@ -13,9 +13,9 @@ using namespace zfm;
 TEST(Encodings, FramesPutTheDocumentedBytesOnTheWire)
 {
     const std::tuple<int, const char *, QByteArray, const char *> rows[]
-        = {{2, "FS", DecimalText(1), "00004653013102"}, {1, "FDP", OffsetByte(4), "00464450010802"},
+        = {{2, "FS", decimalText(1), "00004653013102"}, {1, "FDP", offsetByte(4), "00464450010802"},
             {1, "FM", QByteArray(" "), "00464d012002"}, {1, "X", QByteArray(), "00580102"},
-            {1, "PS07", Text(QStringLiteral("NEWS    ")), "0050533037014e4557532020202002"},
+            {1, "PS07", textValue(QStringLiteral("NEWS    ")), "0050533037014e4557532020202002"},
             {2, "FF", QByteArray("\x24\xA0", 2), "000046460124a002"}};
     for (const auto &[leadIn, name, value, wire] : rows)
         EXPECT_EQ(commandFrame(leadIn, name, value).toHex(), QByteArray(wire)) << name;
@@ -25,15 +25,15 @@ TEST(Encodings, FramesPutTheDocumentedBytesOnTheWire)
 // sent give no byte rather than a wrapped-around one.
 TEST(Encodings, NumbersFlagsAndOffsetBytes)
 {
-    const std::pair<QByteArray, const char *> rows[] = {{DecimalText(0), "0"}, {DecimalText(128), "128"},
-        {PaddedDecimal2(7), "07"}, {PaddedDecimal2(10), "10"}, {PaddedDecimal2(0), "00"}, {PaddedDecimal3(5), "005"},
-        {PaddedDecimal3(42), "042"}, {PaddedDecimal3(128), "128"}, {PaddedDecimal3(0), "000"}, {FlagText(true), "1"},
-        {FlagText(false), "0"}, {OffsetByte(0), "\x04"}, {OffsetByte(125), "\x81"}, {OffsetByte(251), "\xFF"},
-        {OffsetByte(252), ""}, {OffsetByte(-1), ""}};
+    const std::pair<QByteArray, const char *> rows[] = {{decimalText(0), "0"}, {decimalText(128), "128"},
+        {paddedDecimal2(7), "07"}, {paddedDecimal2(10), "10"}, {paddedDecimal2(0), "00"}, {paddedDecimal3(5), "005"},
+        {paddedDecimal3(42), "042"}, {paddedDecimal3(128), "128"}, {paddedDecimal3(0), "000"}, {flagText(true), "1"},
+        {flagText(false), "0"}, {offsetByte(0), "\x04"}, {offsetByte(125), "\x81"}, {offsetByte(251), "\xFF"},
+        {offsetByte(252), ""}, {offsetByte(-1), ""}};
     for (const auto &[got, want] : rows)
         EXPECT_EQ(got.toHex(), QByteArray(want).toHex());
     for (int v = 0; v <= kOffsetByteMax; ++v)
-        EXPECT_GE(static_cast<unsigned char>(OffsetByte(v)[0]), 4u) << v;
+        EXPECT_GE(static_cast<unsigned char>(offsetByte(v)[0]), 4u) << v;
 }
 
 TEST(Encodings, TextIsWindows1252WithQuestionMarks)
@@ -44,7 +44,7 @@ TEST(Encodings, TextIsWindows1252WithQuestionMarks)
         // The framing bytes never appear inside a value; other control characters do.
         {QString::fromUtf16(u"\0\x01\x02\x03\r", 5), "3f3f3f030d"}};
     for (const auto &[text, bytes] : rows)
-        EXPECT_EQ(Text(text).toHex(), QByteArray(bytes)) << text.toStdString();
+        EXPECT_EQ(textValue(text).toHex(), QByteArray(bytes)) << text.toStdString();
     // Every byte decodes to a character that encodes back to the same byte,
     // except the five bytes Windows-1252 leaves unassigned.
     for (int b = 0; b < 256; ++b) {

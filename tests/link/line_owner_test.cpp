@@ -41,7 +41,7 @@ protected:
             WireScript s;
             s.openWithLine(line.isEmpty() ? QStringLiteral("9600,N,8,1") : line, true);
             for (int i = 0; i < count; ++i)
-                s.frame(1, "PD" + QByteArray::number(10 + i % 90), DecimalText(i % 10));
+                s.frame(1, "PD" + QByteArray::number(10 + i % 90), decimalText(i % 10));
             return s;
         };
         job.done = [ends](const JobEnd &end) {

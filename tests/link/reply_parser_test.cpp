@@ -47,8 +47,8 @@ TEST(ReplyParser, StatusReplyIsDecodedAtItsDollar)
 {
     ReplyParser parser;
     EXPECT_TRUE(std::holds_alternative<EmptyReply>(parser.feed('$').event));
-    EXPECT_EQ(parser.ReceiveBuffer(), "$");
-    EXPECT_EQ(parser.ReceiveCount(), 1);
+    EXPECT_EQ(parser.received(), "$");
+    EXPECT_EQ(parser.receivedCount(), 1);
     EXPECT_TRUE(feedAll(parser, statusItems()).empty()) << "a reply ending in \",\" is no reply without its $";
     const auto finished = feedAll(parser, "$");
     ASSERT_EQ(finished.size(), 1u);
@@ -60,8 +60,8 @@ TEST(ReplyParser, StatusReplyIsDecodedAtItsDollar)
         {&S::uptime, "0001D:02H:03M"}, {&S::unitFrequency, "100.000MHz"}, {&S::firmware, "2.1"}, {&S::txModel, "50W"}};
     for (const auto &[field, want] : fields)
         EXPECT_EQ(status.*field, want);
-    EXPECT_TRUE(parser.ReceiveBuffer().empty());
-    EXPECT_EQ(parser.ReceiveCount(), 0);
+    EXPECT_TRUE(parser.received().empty());
+    EXPECT_EQ(parser.receivedCount(), 0);
 
     // The level ("F" is 70, minus 48) is limited to 0..100.
     for (const auto &[audio, level] : {std::pair{'F', 22}, {char(200), 100}, {char(40), 0}}) {
@@ -114,8 +114,8 @@ TEST(ReplyParser, LongStrayStreamsStayBounded)
     for (int i = 0; i < 100 * 1024; ++i)
         stray += char('a' + i % 26);
     EXPECT_TRUE(feedAll(parser, stray).empty());
-    EXPECT_EQ(parser.ReceiveBuffer(), std::string_view(stray).substr(stray.size() - ReplyParser::kBufferLimit));
-    EXPECT_EQ(parser.ReceiveCount(), 100 * 1024) << "the count still counts every character";
+    EXPECT_EQ(parser.received(), std::string_view(stray).substr(stray.size() - ReplyParser::kBufferLimit));
+    EXPECT_EQ(parser.receivedCount(), 100 * 1024) << "the count still counts every character";
     parser.reset();
 
     // A long value within the buffer is shown as received.
@@ -127,7 +127,7 @@ TEST(ReplyParser, LongStrayStreamsStayBounded)
     finished = feedAll(parser, "Pfwd=" + std::string(20000, '1') + ",Pref=2W,$");
     EXPECT_EQ(std::get<ReadBack>(finished.at(0).event), ReadBack{});
 
-    // The read-back's progress from the count: Int(21 x 1656 / 3313) = Int(10.497),
+    // The read-back's progress from the count: 21 x 1656 / 3313 = 10.497 rounds down to 10,
     // and no overflow on a long stray stream.
     const std::pair<int32_t, int> rows[]
         = {{0, 0}, {1656, 10}, {3313, 21}, {5000, 21}, {std::numeric_limits<int32_t>::max(), 21}};

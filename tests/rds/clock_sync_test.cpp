@@ -23,7 +23,7 @@ QDateTime dt(int y, int mo, int d, int h, int mi, int s, int ms = 0) { return {Q
 
 } // namespace
 
-TEST(SynchronizeTime, FramesCarryTheClockAsOffsetBytes)
+TEST(ClockSyncScript, FramesCarryTheClockAsOffsetBytes)
 {
     struct Row {
         QDateTime first, rest; // the hour is read first
@@ -38,19 +38,19 @@ TEST(SynchronizeTime, FramesCarryTheClockAsOffsetBytes)
     SettingsRecord record;
     for (const Row &r : rows) {
         SteppingClock clock(r.first, r.rest);
-        EXPECT_EQ(SynchronizeTime(record).bytes(clock).toHex(' '),
+        EXPECT_EQ(synchronizeTimeScript(record).bytes(clock).toHex(' '),
             (hex("0054494d4501") + hex(r.time) + hex("02 0044415445 01") + hex(r.date)
                 + hex("02 0047435401 30 02 0053415645 01 30 02"))
                 .toHex(' '));
     }
     record.GCT = 1; // "Send CT" goes along as it is set
     ManualClock clock;
-    EXPECT_TRUE(SynchronizeTime(record).bytes(clock).contains(hex("0047435401 31 02")));
+    EXPECT_TRUE(synchronizeTimeScript(record).bytes(clock).contains(hex("0047435401 31 02")));
 }
 
-TEST(SynchronizeTime, PacingAndStatusTextsSitInTheirPlaces)
+TEST(ClockSyncScript, PacingAndStatusTextsSitInTheirPlaces)
 {
-    const WireScript s = SynchronizeTime(SettingsRecord());
+    const WireScript s = synchronizeTimeScript(SettingsRecord());
     EXPECT_EQ(s.steps().front(), Step(step::Open{QStringLiteral("14400,N,8,1")}));
     EXPECT_EQ(s.steps()[s.steps().size() - 2], Step(step::Close{}));
 

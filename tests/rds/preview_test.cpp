@@ -75,7 +75,7 @@ TEST(DynamicPs, SetAllDelaysUsesTheCommonDelay)
 {
     SettingsRecord r;
     r.SETTOSAMEDELAY = 7;
-    SetAllDelays(r);
+    setAllPsDelays(r);
     std::array<int16_t, kPsEntries + 1> want;
     want.fill(7);
     want[kPsEntries] = 0; // "PSDelay100" is kept only, not an entry

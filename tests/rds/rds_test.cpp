@@ -72,11 +72,11 @@ TEST(RdsModel, PiCodeAndValues)
         EXPECT_EQ(piCodeText(r), QLatin1String(row.pi));
         EXPECT_EQ(ccacValue(r), QByteArray(row.ccac));
     }
-    EXPECT_EQ(ShowPICode(QStringLiteral("3"), -1, QStringLiteral("80")), QStringLiteral("380"));
+    EXPECT_EQ(piCodeText(QStringLiteral("3"), -1, QStringLiteral("80")), QStringLiteral("380"));
     SettingsRecord r;
     r.DId = {1, 0, 1, 0};
-    EXPECT_EQ(DIValue(r), 5);
-    EXPECT_EQ(OffsetByte(DIValue(r)), QByteArray(1, '\x09'));
+    EXPECT_EQ(diValue(r), 5);
+    EXPECT_EQ(offsetByte(diValue(r)), QByteArray(1, '\x09'));
 }
 
 TEST(RdsModel, AlternativeFrequenciesStayAnUnbrokenRun)
@@ -102,7 +102,7 @@ TEST(RdsModel, TextRules)
     SettingsRecord r;
     r.PS[0] = QStringLiteral("AB");
     r.PS[99] = QString();
-    NormalizePSTexts(r);
+    normalizePsTexts(r);
     EXPECT_EQ(r.PS[0], QStringLiteral("AB      "));
     EXPECT_EQ(r.PS[99], QString(8, QLatin1Char(' ')));
 }
@@ -187,7 +187,7 @@ TEST(RtAndPs, FramesStatusesAndValues)
     r.RT = QStringLiteral("  abcde");
     r.MG[0] = QString(64, QLatin1Char('m'));
     r.MG[3] = QStringLiteral(" short");
-    const WireScript s = SendRTAndPS(r);
+    const WireScript s = sendRtAndPsScript(r);
     const auto frames = framesOf(s);
     ASSERT_EQ(frames.size(), 1u + 8 + 100 + 100 + 1);
     EXPECT_EQ(frames.back().name, QByteArray("SAVE"));
@@ -223,9 +223,9 @@ TEST(RtAndPs, TextsStayInsideTheirFrames)
     store.setValue(QStringLiteral("PS3"), QString::fromUtf16(u"A\0B\1C\2D ", 8));
     store.setValue(QStringLiteral("MG2"), QString::fromUtf16(u"\2x", 2));
     SettingsRecord r;
-    Settings(r, store).LoadAllSettings();
+    Settings(r, store).loadAll();
 
-    const auto frames = test::splitFrames(SendRTAndPS(r).bytes());
+    const auto frames = test::splitFrames(sendRtAndPsScript(r).bytes());
     const auto value = [&frames](const char *name) {
         const test::WireFrame *f = test::lastFrame(frames, name);
         return f ? f->value : QByteArray("(no frame)");

@@ -35,7 +35,7 @@ protected:
 
 TEST_F(Evaluation, EachMinuteOnceTodaysLinesOnlyFirstMatchWins)
 {
-    record.SchemeList = {{QStringLiteral("06:00  101.000MHz  60%  MO"), false}, {k0600, true},
+    record.schemeList = {{QStringLiteral("06:00  101.000MHz  60%  MO"), false}, {k0600, true},
         {QStringLiteral("06:00   99.000MHz  30%  DAILY"), true},
         {QStringLiteral("23:59  108.000MHz 100%  SA SU"), true}};
     const std::pair<QDateTime, int32_t> ticks[] = {{at(Mon, 5, 59, 59), 0}, {at(Mon, 6, 0, 0), 98000},
@@ -48,12 +48,12 @@ TEST_F(Evaluation, EachMinuteOnceTodaysLinesOnlyFirstMatchWins)
 
 TEST_F(Evaluation, AChangeAppliesTodaysMidnightLineAtTheNextTick)
 {
-    record.SchemeList
+    record.schemeList
         = {{QStringLiteral("00:00   99.000MHz  80%  MO"), true}, {QStringLiteral("00:00  101.000MHz  80%  TU"), true}};
     EXPECT_EQ(tick(at(Mon, 14, 0, 0)), 0);
-    record.ScheduleChanged = true; // a scheme modified at 14:00
+    record.scheduleChanged = true; // a scheme modified at 14:00
     EXPECT_EQ(tick(at(Mon, 14, 0, 20)), 99000);
-    EXPECT_FALSE(record.ScheduleChanged);
+    EXPECT_FALSE(record.scheduleChanged);
     EXPECT_EQ(tick(at(Mon, 14, 0, 21)), 0);
     EXPECT_EQ(tick(at(Wed, 0, 0)), 0);
     EXPECT_EQ(tick(at(Tue + 7, 0, 0)), 101000);
@@ -63,17 +63,17 @@ TEST_F(Evaluation, AChangeAppliesTodaysMidnightLineAtTheNextTick)
 // passed over; a ticked line behind them applies, its columns read leniently.
 TEST_F(Evaluation, OnlyReadableTickedLinesApply)
 {
-    record.SchemeList = {{k0600, false}};
+    record.schemeList = {{k0600, false}};
     EXPECT_EQ(tick(at(Mon, 6, 0)), 0);
-    record.SchemeList.clear();
+    record.schemeList.clear();
     EXPECT_EQ(tick(at(Tue, 6, 0)), 0);
     for (const char *line : {"06:00   98500MHz  40%  DAILY", "06:00   98.525MHz  40%  DAILY",
              "06:00   98.5MHz  40%  DAILY", "06:00  120.000MHz  40%  DAILY", "06:00   98.000MHz  -5%  DAILY",
              "00:00 DAILY", "-6:00   98.000MHz  40%  DAILY", "hello"})
-        record.SchemeList.push_back({QLatin1String(line), true});
-    record.ScheduleChanged = true;
+        record.schemeList.push_back({QLatin1String(line), true});
+    record.scheduleChanged = true;
     EXPECT_EQ(tick(at(Wed, 6, 0)), 0);
-    record.SchemeList.push_back({QStringLiteral(" 6: 0   98.000MHz  40%  TH"), true});
+    record.schemeList.push_back({QStringLiteral(" 6: 0   98.000MHz  40%  TH"), true});
     EXPECT_EQ(tick(at(Thu, 6, 0)), 98000);
 }
 
@@ -81,7 +81,7 @@ TEST_F(Evaluation, OnlyReadableTickedLinesApply)
 // the whole minute, nothing is caught up.
 TEST_F(Evaluation, SchedulerOffLeavesTheMinuteToALaterTick)
 {
-    record.SchemeList = {{k0600, true}};
+    record.schemeList = {{k0600, true}};
     EXPECT_EQ(tick(at(Mon, 5, 59, 59)), 0);
     record.SchemeEnable = 0;
     EXPECT_EQ(tick(at(Mon, 6, 0, 0)), 0);

@@ -15,7 +15,7 @@ const QString kDaily = QStringLiteral("07:30   99.500MHz  50%  DAILY");
 SettingsRecord withList(std::vector<SchemeEntry> list)
 {
     SettingsRecord r;
-    r.SchemeList = std::move(list);
+    r.schemeList = std::move(list);
     return r;
 }
 } // namespace
@@ -23,13 +23,13 @@ SettingsRecord withList(std::vector<SchemeEntry> list)
 TEST(SchemeEditor, AddStartsFromDefaultsEditNeedsASelectedLine)
 {
     SettingsRecord r = withList({{kDaily, true}});
-    r.SchemeFrequencyKHz = 87500; // left from an earlier opening
+    r.schemeFrequencyKHz = 87500; // left from an earlier opening
     SchemeEditor add(r, 6, 45);
     EXPECT_EQ(add.line(), QStringLiteral("06:45  100.000MHz  50%  DAILY"));
     add.stepFrequency(kStepDown50kHz);
     EXPECT_EQ(add.frequencyDisplay(), QStringLiteral("99.950MHz"));
     EXPECT_FALSE(SchemeEditor::forEdit(r, 1)); // no line selected
-    EXPECT_FALSE(r.SchemeEditMode);
+    EXPECT_FALSE(r.schemeEditMode);
 }
 
 // A refusal changes nothing and leaves an edit open; the limit comes before
@@ -41,30 +41,30 @@ TEST(SchemeEditor, RefusalsChangeNothing)
     for (const auto &[lines, edit, message] : rows) {
         SCOPED_TRACE(message);
         SettingsRecord r = withList(std::vector<SchemeEntry>(lines, SchemeEntry{kDaily, true}));
-        const std::vector<SchemeEntry> before = r.SchemeList;
+        const std::vector<SchemeEntry> before = r.schemeList;
         auto e = edit ? SchemeEditor::forEdit(r, 1) : std::optional(SchemeEditor(r, 23, 59));
         e->setDaily(false);
         const ConfirmOutcome out = e->confirm();
         EXPECT_EQ(out.message, QLatin1String(message));
-        EXPECT_FALSE(out.listChanged || out.closeEditor || r.ScheduleChanged);
-        EXPECT_EQ(r.SchemeEditMode, edit);
-        EXPECT_EQ(r.SchemeList, before);
+        EXPECT_FALSE(out.listChanged || out.closeEditor || r.scheduleChanged);
+        EXPECT_EQ(r.schemeEditMode, edit);
+        EXPECT_EQ(r.schemeList, before);
     }
     SettingsRecord r = withList(std::vector<SchemeEntry>(2, SchemeEntry{kDaily, false}));
-    r.MaxSchemeIndex = 2;
+    r.maxSchemeIndex = 2;
     EXPECT_EQ(SchemeEditor(r).confirm().message, QLatin1String(kMaxSchemesMessage));
     EXPECT_TRUE(SchemeEditor::forEdit(r, 1)->confirm().closeEditor);
 }
 
 // A click on the list enables "Remove" only while some line is ticked.
-TEST(SchemeList, RemoveOutOfRangeAndTheRemoveButton)
+TEST(schemeList, RemoveOutOfRangeAndTheRemoveButton)
 {
     using C = SchemeListControls;
     SettingsRecord r = withList({{kDaily, false}});
     EXPECT_FALSE(removeScheme(r, -1) || removeScheme(r, 1));
-    EXPECT_EQ(r.SchemeList.size(), 1u);
+    EXPECT_EQ(r.schemeList.size(), 1u);
     C c = C::forScheduler(false, 0);
-    c.afterListClick(r.SchemeList);
+    c.afterListClick(r.schemeList);
     EXPECT_EQ(c, (C{true, true, false, false}));
     c.afterListClick({{kDaily, false}, {kDaily, true}});
     EXPECT_TRUE(c.removeEnabled);

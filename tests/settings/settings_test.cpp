@@ -23,7 +23,7 @@ struct Loaded {
     {
         for (const auto &[k, v] : stored)
             store.setValue(QLatin1String(k), QString::fromUtf8(v));
-        repaired = Settings(record, store).LoadAllSettings();
+        repaired = Settings(record, store).loadAll();
     }
 };
 
@@ -36,8 +36,8 @@ TEST(SettingsStore, EmptyStoreSavesEveryKeyInItsTextForm)
 {
     Loaded l{};
     Settings s(l.record, l.store);
-    s.LoadAllSettings();
-    ASSERT_TRUE(s.SaveAllSettings());
+    s.loadAll();
+    ASSERT_TRUE(s.saveAll());
 
     const std::pair<const char *, const char *> expected[]
         = {{"LogoLine1", "Kestrel Devices "}, {"LogoLine2", "<ZEPHYRINE FM+> "}, {"AutoRead", "False"}, {"GCT", "0"},
@@ -99,7 +99,7 @@ TEST(SettingsStore, UnconvertibleValuesReadAsTheirDefault)
     for (const Row &row : rows) {
         Loaded l{{row.key, row.stored}};
         EXPECT_EQ(l.repaired.contains(QLatin1String(row.key)), row.repaired) << row.key << "=" << row.stored;
-        ASSERT_TRUE(Settings(l.record, l.store).SaveAllSettings());
+        ASSERT_TRUE(Settings(l.record, l.store).saveAll());
         EXPECT_EQ(*l.store.value(QLatin1String(row.key)), QLatin1String(row.saved)) << row.key << "=" << row.stored;
     }
 }
@@ -110,7 +110,7 @@ TEST(SettingsStore, ScheduleReadsOnlyTheNonEmptySlotsInOrder)
         {"SchemeValue 2", "1"}, {"SchemeValue 4", "1"}, {"SchemeEnable", "1"}};
     const std::vector<SchemeEntry> expected
         = {{QStringLiteral("A"), false}, {QStringLiteral("B"), true}, {QStringLiteral("C"), true}};
-    EXPECT_EQ(l.record.SchemeList, expected);
+    EXPECT_EQ(l.record.schemeList, expected);
     EXPECT_EQ(l.record.SchemeEnable, 1);
 }
 
@@ -144,25 +144,25 @@ TEST_F(PlatformStoreTest, ValuesSavedInOneRunAreReadInTheNextExactly)
         PlatformStore store;
         EXPECT_EQ(store.fileName(), file());
         Settings s(saved, store);
-        s.LoadAllSettings();
+        s.loadAll();
         for (int i = 0; i < 8; ++i)
             saved.MG[i] = texts[i];
         saved.RT = texts[3];
         saved.PSDelay[100] = 7;
         saved.COMDevice[1] = QStringLiteral("/dev/pts/8");
         saved.COMDevice[16] = QStringLiteral("/dev/pts/9");
-        ASSERT_TRUE(s.SaveAllSettings());
+        ASSERT_TRUE(s.saveAll());
     }
     PlatformStore store;
     SettingsRecord r;
-    EXPECT_TRUE(Settings(r, store).LoadAllSettings().isEmpty());
+    EXPECT_TRUE(Settings(r, store).loadAll().isEmpty());
     EXPECT_EQ(r, saved);
     // Everything lives inside the one section.
     EXPECT_EQ(QSettings(file(), QSettings::IniFormat).childGroups(), QStringList{PlatformStore::kSection});
 
     // Clearing a port assignment removes its key again.
     r.COMDevice[16].clear();
-    Settings(r, store).SaveAllSettings();
+    Settings(r, store).saveAll();
     EXPECT_FALSE(store.value(QStringLiteral("COMDevice16")).has_value());
 }
 
@@ -180,11 +180,11 @@ TEST_F(PlatformStoreTest, LockLeftByAKilledRunDoesNotHoldUpTheNextSave)
     PlatformStore store;
     SettingsRecord r;
     Settings s(r, store);
-    s.LoadAllSettings();
+    s.loadAll();
     r.Pilot = 9;
     QElapsedTimer took;
     took.start();
-    ASSERT_TRUE(s.SaveAllSettings());
+    ASSERT_TRUE(s.saveAll());
     EXPECT_LT(took.elapsed(), 10000) << "the save waited for the abandoned lock to age";
     EXPECT_FALSE(lock.exists());
     EXPECT_EQ(QSettings(file(), QSettings::IniFormat).value(PlatformStore::kSection + QStringLiteral("/Pilot")),
@@ -199,6 +199,6 @@ TEST_F(PlatformStoreTest, UnreadableFileActsAsAnEmptyStore)
     QFile::setPermissions(file(), QFileDevice::WriteOwner);
     PlatformStore store;
     SettingsRecord r;
-    Settings(r, store).LoadAllSettings();
+    Settings(r, store).loadAll();
     EXPECT_EQ(r.Pilot, 4);
 }

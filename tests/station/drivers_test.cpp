@@ -165,7 +165,7 @@ TEST_F(Drivers, TheSchedulerAppliesADueSchemeOnceAndNeverWhileExiting)
     ScheduleDriver scheduler(record, clock);
     QSignalSpy applied(&scheduler, &ScheduleDriver::schemeApplied);
     record.SchemeEnable = 1;
-    record.SchemeList = {{QStringLiteral("06:00   98.000MHz  40%  DAILY"), true}};
+    record.schemeList = {{QStringLiteral("06:00   98.000MHz  40%  DAILY"), true}};
     for (int s : {58, 59}) {
         clock.set(QDateTime(QDate(2026, 3, 9), QTime(5, 59, s)));
         scheduler.tick();
@@ -177,7 +177,7 @@ TEST_F(Drivers, TheSchedulerAppliesADueSchemeOnceAndNeverWhileExiting)
     EXPECT_EQ(applied.count(), 1);
     EXPECT_EQ(std::make_pair(record.TXFrequency, record.TXPower), std::make_pair(98000, int16_t{40}));
 
-    record.ShutDownInProgress = true;
+    record.shutDownInProgress = true;
     clock.set(QDateTime(QDate(2026, 3, 10), QTime(6, 0, 0)));
     scheduler.tick();
     EXPECT_EQ(applied.count(), 1);

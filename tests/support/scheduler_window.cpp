@@ -88,7 +88,7 @@ void SchedulerWindowTest::fillEditor(const QString &time, int32_t kHz, int power
 {
     ASSERT_TRUE(editor());
     editorControl<QTimeEdit>(QStringLiteral("DTTimeStart"))->setTime(QTime::fromString(time, QStringLiteral("HH:mm")));
-    auto shown = [this] { return *ConvertTXFreq(editorControl<QLabel>(QStringLiteral("lblFrequency"))->text()); };
+    auto shown = [this] { return *frequencyFromText(editorControl<QLabel>(QStringLiteral("lblFrequency"))->text()); };
     // Whole megahertz steps first, then 50 kHz ones.
     for (int guard = 0; guard < 100 && shown() != kHz; ++guard) {
         const int32_t diff = kHz - shown();

@@ -79,7 +79,7 @@ SettingsRecord loadedDefaults()
 {
     SettingsRecord r;
     MemoryStore store;
-    Settings(r, store).LoadAllSettings();
+    Settings(r, store).loadAll();
     return r;
 }
 

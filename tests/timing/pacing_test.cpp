@@ -41,7 +41,7 @@ TEST(Pacing, PausesAreNeverShorterThanSpecified)
     WireScript s;
     s.open().pause(10);
     for (int i = 0; i < 30; ++i)
-        s.frame(1, "PD", DecimalText(i % 10));
+        s.frame(1, "PD", decimalText(i % 10));
     bool done = false;
     ASSERT_TRUE(runner.start(s, [&](LinkRunner::Outcome) { done = true; }));
     ASSERT_TRUE(test::runUntil([&] { return done; }, 30000));

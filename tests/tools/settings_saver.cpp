@@ -47,7 +47,7 @@ int main(int argc, char **argv)
     PlatformStore store;
     SettingsRecord record;
     Settings settings(record, store);
-    settings.LoadAllSettings();
+    settings.loadAll();
 
     int missing = 0;
     for (const KeyBinding &k : recordKeys(record)) {
@@ -63,7 +63,7 @@ int main(int argc, char **argv)
     std::fflush(stdout);
     for (int n = generation + 1;; ++n) {
         fill(record, n);
-        if (!settings.SaveAllSettings()) {
+        if (!settings.saveAll()) {
             std::printf("cannot save\n");
             return 1;
         }

@@ -104,19 +104,19 @@ TEST(Frequency, TextsAndWireForms)
     const std::pair<int32_t, const char *> pairs[]
         = {{87500, "608c"}, {100000, "24a0"}, {108000, "64ac"}, {103000, "7ca4"}};
     for (const auto &[kHz, bytes] : pairs)
-        EXPECT_EQ(FrequencyPair(kHz).toHex(), QByteArray(bytes)) << kHz;
+        EXPECT_EQ(frequencyPair(kHz).toHex(), QByteArray(bytes)) << kHz;
     const std::pair<int, const char *> powers[] = {{0, "04"}, {1, "04"}, {50, "1a"}, {100, "30"}, {32, "12"}};
     for (const auto &[p, bytes] : powers)
-        EXPECT_EQ(PowerByte(p).toHex(), QByteArray(bytes)) << p;
+        EXPECT_EQ(powerByte(p).toHex(), QByteArray(bytes)) << p;
 
     // Reading the display text back.
     const std::pair<const char *, int32_t> rows[] = {{"98.500MHz", 98500}, {"100.000MHz", 100000}, {"98.5", 98005},
         {" 99.500MHz", 99500}, {"500MHz.000", 500000}, {"abc.def", 0}, {"107.900MHz", 107900}};
     for (const auto &[text, kHz] : rows)
-        EXPECT_EQ(ConvertTXFreq(QLatin1String(text)), std::optional<int32_t>(kHz)) << text;
+        EXPECT_EQ(frequencyFromText(QLatin1String(text)), std::optional<int32_t>(kHz)) << text;
     // No point: the caller learns that the text is no frequency.
-    EXPECT_FALSE(ConvertTXFreq(QStringLiteral("100MHz")).has_value());
-    EXPECT_FALSE(ConvertTXFreq(QString()).has_value());
+    EXPECT_FALSE(frequencyFromText(QStringLiteral("100MHz")).has_value());
+    EXPECT_FALSE(frequencyFromText(QString()).has_value());
 }
 
 // 50 ms after each terminator; after "FW" the end steps' 10 ms too.
@@ -138,7 +138,7 @@ TEST(TransmitterUpload, ClassicSequenceMatchesItsTable)
         {2, "FAC", 50, "Setting Iamp alarm... 96%", 18}, {1, "FW", 60, "Sending store settings command... 100%", 19}};
     SettingsRecord r = loadedDefaults();
     r.ComLim = 3;
-    const WireScript s = SendDataToTransmitter(r);
+    const WireScript s = classicTransmitterUploadScript(r);
     EXPECT_TRUE(s.bytes().startsWith(QByteArray::fromHex("00464450013402"))) << hex(s.bytes().left(7)).constData();
     const auto frames = framesOf(s);
     expectFrames(frames, rows);
@@ -177,7 +177,7 @@ TEST(TransmitterUpload, SmallSequenceMatchesItsTable)
         {2, "FDM", 50, "Setting DSP settings (InputMute)... 96%", 18}, {2, "FAT", 50, "Setting TEMP alarm... 98%", 19},
         {2, "FAS", 50, "Setting SWR alarm... 98%", 19}, {2, "FAU", 50, "Setting Uamp alarm... 99%", 20},
         {2, "FAC", 50, "Setting Iamp alarm... 99%", 20}, {1, "FW", 60, "Sending store settings command... 100%", 21}};
-    const WireScript s = SendDataToTransmitterVesk(loadedDefaults());
+    const WireScript s = smallFamilyUploadScript(loadedDefaults());
     EXPECT_TRUE(s.bytes().startsWith(QByteArray::fromHex("0000464459010e02"))) << hex(s.bytes().left(8)).constData();
     const auto frames = framesOf(s);
     expectFrames(frames, rows);
@@ -202,7 +202,7 @@ TEST(TransmitterUpload, SmallFamilyValues)
 {
     // Values only: each frame's lead-in is in the sequence table.
     auto value = [](const SettingsRecord &rec, const char *name) {
-        for (const auto &f : framesOf(SendDataToTransmitterVesk(rec)))
+        for (const auto &f : framesOf(smallFamilyUploadScript(rec)))
             if (f.name == name)
                 return f.value;
         return QByteArray("<no frame>");

@@ -79,9 +79,9 @@ TEST_P(Decoding, EveryValueTheProgramSendsLandsInTheDeviceState)
     SettingsRecord r = distinctRecord();
     r.COMSpeed = 5; // 38400
     r.MODE = small ? kModeSmall : r.MODE;
-    WireScript script = SendSettingsScript(r, Attended::No);
+    WireScript script = sendSettingsScript(r, Attended::No);
     if (!small)
-        script.append(SendRTAndPS(r)).append(SynchronizeTime(r));
+        script.append(sendRtAndPsScript(r)).append(synchronizeTimeScript(r));
     script = withoutPauses(script);
     ASSERT_EQ(run(script), LinkRunner::Outcome::Completed);
     ASSERT_TRUE(waitForFrames(frameCount(script)));
@@ -121,8 +121,8 @@ TEST_P(Decoding, EveryValueTheProgramSendsLandsInTheDeviceState)
     for (const Check &c : checks)
         EXPECT_EQ(c.got, c.want) << c.what;
     // Texts: carriage returns that pad RT and messages are not part of the text.
-    EXPECT_EQ(rds.rt, Text(r.RT));
-    EXPECT_EQ(rds.ps[0], Text(r.PS[0]));
+    EXPECT_EQ(rds.rt, textValue(r.RT));
+    EXPECT_EQ(rds.ps[0], textValue(r.PS[0]));
     if (small)
         return;
 
@@ -161,7 +161,7 @@ TEST_F(DeviceOnLink, MalformedFramesAreCountedAndTheNextFrameStillDecodes)
     s.open();
     const int n = static_cast<int>(std::size(broken));
     for (int i = 0; i < n; ++i)
-        s.write(QByteArray::fromHex(broken[i])).frame(1, "PD" + PaddedDecimal2(i + 10), DecimalText(9));
+        s.write(QByteArray::fromHex(broken[i])).frame(1, "PD" + paddedDecimal2(i + 10), decimalText(9));
     ASSERT_EQ(run(withoutPauses(s)), LinkRunner::Outcome::Completed);
     ASSERT_TRUE(waitForFrames(2 * n));
     EXPECT_EQ(state().counters.malformed, n);

@@ -40,7 +40,7 @@ TEST(SimulatorProgram, RegistersItsLineAndUnregistersWhenItEnds)
     SerialLink link(record); // at 9600, the classic family's speed
     LinkRunner runner(link, clock);
     WireScript s;
-    s.open().frame(2, "FF", FrequencyPair(98500));
+    s.open().frame(2, "FF", frequencyPair(98500));
     bool done = false;
     ASSERT_TRUE(runner.start(s, [&](LinkRunner::Outcome) { done = true; }));
     ASSERT_TRUE(runUntil([&] { return done; }));

@@ -30,7 +30,7 @@ TEST_P(StatusReply, FollowsTheDeviceState)
     o.status.audioLevel = 22;
     start(o);
     WireScript s;
-    s.open().frame(2, "FO", PowerByte(row.powerPercent)).frame(2, "FF", FrequencyPair(row.frequencyKHz));
+    s.open().frame(2, "FO", powerByte(row.powerPercent)).frame(2, "FF", frequencyPair(row.frequencyKHz));
     s.append(statusRequestScript());
     ASSERT_EQ(run(withoutPauses(s)), LinkRunner::Outcome::Completed);
     ASSERT_TRUE(waitForFrames(3));
@@ -72,7 +72,7 @@ TEST_P(LineSpeed, OnlyTheDevicesOwnSpeedGetsAnAnswer)
     o.baud = row.deviceBaud;
     start(o, row.programLine);
     WireScript s;
-    s.open().frame(2, "FO", PowerByte(50)).frame(1, "FM", " ");
+    s.open().frame(2, "FO", powerByte(50)).frame(1, "FM", " ");
     ASSERT_EQ(run(withoutPauses(s)), LinkRunner::Outcome::Completed);
     ASSERT_TRUE(waitForFrames(2));
     if (row.answered) {

@@ -9,7 +9,7 @@ namespace zfm::vt {
 
 namespace {
 
-constexpr int kOffset = 4; // OffsetByte adds 4 so a value never looks like a control byte
+constexpr int kOffset = 4; // offsetByte adds 4 so a value never looks like a control byte
 constexpr int kAfCountBase = 224; // RDS code for "this many AFs follow"
 constexpr int kMaxPowerByte = 44 + kOffset;
 constexpr char kCarriageReturn = 0x0D;
@@ -23,7 +23,7 @@ bool allDigits(const QByteArray &v)
     return !v.isEmpty();
 }
 
-// DecimalText: digits, no sign.
+// decimalText: digits, no sign.
 std::optional<int> decimal(const QByteArray &v, int maxDigits)
 {
     if (v.size() > maxDigits || !allDigits(v))
@@ -31,7 +31,7 @@ std::optional<int> decimal(const QByteArray &v, int maxDigits)
     return v.toInt();
 }
 
-// PaddedDecimal2/3: exactly `digits` digits.
+// paddedDecimal2/3: exactly `digits` digits.
 std::optional<int> padded(const QByteArray &v, int digits)
 {
     if (v.size() != digits || !allDigits(v))
