@@ -70,7 +70,12 @@ TEST_F(LineOwnership, AFamilyChosenDuringAnUploadWaitsForItsEnd)
 // given back.
 TEST_F(LineOwnership, ReadRdsClickedDuringAStatusRequestReadsBackOnce)
 {
-    storeAll({{"RTSwitch", "1"}, {"AutoRTPath", "/nonexistent/for/this/test.txt"}});
+    // The RadioText update on, reading a title file that is there and an RT
+    // file that is not (which reads as an empty line).
+    QTemporaryDir playout;
+    const QString titleFile = playout.filePath(QStringLiteral("title.txt"));
+    writeWhole(titleFile, "Aurora Vale,Blue\r\n");
+    storeAll({{"RTSwitch", "1"}, {"AutoPSPath", titleFile}, {"AutoRTPath", "/nonexistent/for/this/test.txt"}});
     useDevice();
     start();
     click("cmdReadTX");

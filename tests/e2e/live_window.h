@@ -5,6 +5,7 @@
 
 #include <QPushButton>
 #include <QSaveFile>
+#include <QTemporaryDir>
 
 namespace zfm::test {
 
