@@ -155,6 +155,8 @@ TEST_F(SettingsFileDrill, DamagedFileBetweenRunsStartsWithDefaultsForWhatIsLost)
         f.write(row.content);
         f.close();
         start();
+        if (!row.portKept)
+            runUntil([&] { return !boxes.texts().isEmpty(); });
         EXPECT_EQ(window->startedUp(), row.portKept);
         EXPECT_EQ(boxes.texts(), row.portKept ? QStringList{} : QStringList{kPortMissingMessage});
         const SettingsRecord &r = window->station().record();
