@@ -14,8 +14,12 @@ AutoUpdateDriver::AutoUpdateDriver(LineOwner &line, AutoUpdateEngine &engine, QO
     timer_.setInterval(kTickMs);
     connect(&timer_, &QTimer::timeout, this, &AutoUpdateDriver::tick);
     connect(&line_, &LineOwner::jobsChanged, this, [this] {
-        if (late_ && timer_.isActive() && line_.isIdle())
-            tick();
+        if (!late_ || !timer_.isActive() || !line_.isIdle())
+            return;
+        // The next tick follows a whole period after this one: two reads of
+        // the files are always a second apart, however late the first.
+        timer_.start();
+        tick();
     });
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/line_owner.h"
+#include "link/job.h"
 
 #include <functional>
 

@@ -5,6 +5,7 @@
 #include "link/line_owner.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
+#include "station/auto_update_driver.h"
 #include "station/daily_clock.h"
 #include "station/read_back_driver.h"
 #include "station/schedule_driver.h"
@@ -13,7 +14,9 @@
 #include "support/wait.h"
 #include "virtual_transmitter.h"
 
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -201,4 +204,47 @@ TEST_F(Drivers, TheDailyClockSetsTheEncodersClockWhen0315IsCrossed)
     const vt::ClockState &c = device->state().clock;
     EXPECT_EQ(
         std::make_tuple(c.hour, c.minute, c.second, c.year, c.month, c.day), std::make_tuple(3, 15, 1, 2026, 3, 7));
+}
+
+// The automatic update: a title read on two ticks in a row goes out; a tick
+// that finds the line busy runs the moment it is free; nothing is read while a
+// read-back waits or runs.
+TEST_F(Drivers, TheAutomaticUpdateSendsAConfirmedTitleAndWaitsForAFreeLine)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("title.txt"));
+    auto write = [&](const QByteArray &line) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(line);
+    };
+    write("Mira,Tides\r\n");
+    engine.restore();
+    engine.setPsPath(file);
+    engine.setInsertDate(false);
+    engine.setRtUpdate(false);
+    engine.setPsUpdate(true);
+    AutoUpdateDriver driver(line, engine);
+    driver.start(); // ticks only while its timer runs
+
+    driver.tick(); // the first read of a new title
+    EXPECT_TRUE(line.isIdle());
+    status.readTx(); // the line is busy at the next tick
+    driver.tick();
+    EXPECT_FALSE(line.has(JobKind::AutoPs));
+    ASSERT_TRUE(runUntil([&] { return line.isRunning(JobKind::AutoPs); }, 3000));
+    ASSERT_TRUE(idle(30000));
+    const auto &ps = device->state().rds.ps;
+    EXPECT_TRUE(std::any_of(ps.begin(), ps.end(), [](const QByteArray &p) { return p.startsWith("Mira"); }));
+    EXPECT_EQ(record.lastSentTitle, QStringLiteral("Mira Tides"));
+
+    // Ticks while a read-back waits or runs read nothing; the title follows it.
+    write("Aurora Vale,Blue\r\n");
+    readBack.readRds();
+    for (int i = 0; i < 3; ++i)
+        driver.tick();
+    EXPECT_EQ(engine.titleDisplay(), QStringLiteral("Mira Tides"));
+    ASSERT_TRUE(runUntil([&] { return engine.titleDisplay() == QStringLiteral("Aurora Vale Blue"); }, 5000));
+    EXPECT_EQ(framesNamed("X"), 1);
+    EXPECT_EQ(device->state().counters.readBackReplies, 1);
 }
