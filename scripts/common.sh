@@ -5,7 +5,7 @@ BUILD_DIR=${ZFM_BUILD_DIR:-$ROOT/build}
 
 # Debian packages the build and the tests need.
 ZFM_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev
-              fonts-dejavu-core)
+              fonts-dejavu-core tzdata)
 
 # Installs the given Debian packages that are not installed yet (needs root or sudo).
 ensure_packages() {
