@@ -34,6 +34,8 @@ Station::Station(SettingsStore &store, const Clock &clock, QObject *parent)
     connect(&readBack_, &ReadBackDriver::recordEdited, this, &Station::recordEdited);
     connect(&readBack_, &ReadBackDriver::message, this, &Station::tell);
     connect(&autoUpdateDriver_, &AutoUpdateDriver::message, this, &Station::tell);
+    // The automatic update saves as it takes titles: its failures count too.
+    connect(&autoUpdate_, &AutoUpdateEngine::saved, this, &Station::reportSave);
     connect(&dailyClock_, &DailyClock::clockShown, this, &Station::clockShown);
     connect(&scheduler_, &ScheduleDriver::schemeApplied, this, [this] {
         recordEdited(); // the frequency display and the power slider follow
@@ -91,9 +93,11 @@ void Station::start()
     line_.submit(std::move(open));
 }
 
-void Station::save()
+void Station::save() { reportSave(settings_.saveAll()); }
+
+void Station::reportSave(bool written)
 {
-    if (settings_.saveAll()) {
+    if (written) {
         // Written again: a later failure is a new one and is reported again.
         storeFailureReported_ = false;
         return;

@@ -112,6 +112,8 @@ signals:
 
 private:
     void onLineFailed(const LinkFailure &failure);
+    // A store that cannot be written is reported once until a save works again.
+    void reportSave(bool written);
     void submitSendSettings();
     void submitScript(JobKind kind, std::function<WireScript()> script);
     void recordEdited();

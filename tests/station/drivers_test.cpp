@@ -15,6 +15,7 @@
 #include "virtual_transmitter.h"
 
 #include <QFile>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -247,4 +248,60 @@ TEST_F(Drivers, TheAutomaticUpdateSendsAConfirmedTitleAndWaitsForAFreeLine)
     ASSERT_TRUE(runUntil([&] { return engine.titleDisplay() == QStringLiteral("Aurora Vale Blue"); }, 5000));
     EXPECT_EQ(framesNamed("X"), 1);
     EXPECT_EQ(device->state().counters.readBackReplies, 1);
+}
+
+// A title file on a share that stops answering: the read is given up after
+// its time limit, the line and the window's loop go on meanwhile, no second
+// read starts while the first still hangs, and once the share answers again
+// the title goes out.
+TEST_F(Drivers, AHungTitleFileNeverHoldsUpTheLine)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("title.txt"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Mira,Tides\r\n");
+    f.close();
+    engine.restore();
+    engine.setPsPath(file);
+    engine.setInsertDate(false);
+    engine.setRtUpdate(false);
+    engine.setPsUpdate(true);
+
+    std::atomic<int> reads{0}, inFlight{0}, mostInFlight{0};
+    std::atomic<bool> hangs{true};
+    QSemaphore share;
+    auto read = [&](const QString &path, qsizetype limit) {
+        ++reads;
+        mostInFlight = std::max(mostInFlight.load(), ++inFlight);
+        if (hangs)
+            share.acquire();
+        --inFlight;
+        return readTextFile(path, limit);
+    };
+    AutoUpdateDriver driver(line, engine, read, 300);
+    driver.start();
+
+    driver.tick();
+    EXPECT_TRUE(driver.isTicking());
+    status.readTx(); // the line is free for others while the file hangs
+    ASSERT_TRUE(runUntil([&] { return device->state().counters.statusReplies == 1 && line.isIdle(); }, 5000));
+    ASSERT_TRUE(runUntil([&] { return !driver.isTicking(); }, 3000));
+    for (int i = 0; i < 3; ++i) {
+        driver.tick();
+        ASSERT_TRUE(runUntil([&] { return !driver.isTicking(); }, 3000));
+    }
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(engine.titleDisplay(), QString());
+
+    hangs = false;
+    share.release();
+    ASSERT_TRUE(runUntil([&] { return inFlight == 0; }, 3000));
+    for (int i = 0; i < 2; ++i) {
+        driver.tick();
+        ASSERT_TRUE(runUntil([&] { return !driver.isTicking() || line.has(JobKind::AutoPs); }, 3000));
+    }
+    EXPECT_TRUE(line.isRunning(JobKind::AutoPs));
+    EXPECT_EQ(engine.titleDisplay(), QStringLiteral("Mira Tides"));
+    EXPECT_EQ(mostInFlight, 1);
 }
