@@ -109,7 +109,15 @@ std::vector<KeyBinding> recordKeys(SettingsRecord &r)
     add("GetMP3Tag", &r.GetMP3Tag);
     add("ShutDown", &r.ShutDown);
     add("SettingsAtStart", &r.SettingsAtStart);
-    // The port map: a COM number without a key uses its default device.
+    add("AutoReconnect", &r.AutoReconnect);
+    return k;
+}
+
+std::vector<KeyBinding> portMapKeys(SettingsRecord &r)
+{
+    // A COM number without a key uses its default device.
+    std::vector<KeyBinding> k;
+    k.reserve(kComPorts);
     for (int n = 1; n <= kComPorts; ++n)
         k.push_back({numbered("COMDevice", n), &r.COMDevice[n], false, true});
     return k;

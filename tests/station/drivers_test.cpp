@@ -8,6 +8,7 @@
 #include "station/auto_update_driver.h"
 #include "station/daily_clock.h"
 #include "station/read_back_driver.h"
+#include "station/reconnector.h"
 #include "station/schedule_driver.h"
 #include "station/status_reader.h"
 #include "support/printers.h"
@@ -205,6 +206,28 @@ TEST_F(Drivers, TheDailyClockSetsTheEncodersClockWhen0315IsCrossed)
     const vt::ClockState &c = device->state().clock;
     EXPECT_EQ(
         std::make_tuple(c.hour, c.minute, c.second, c.year, c.month, c.day), std::make_tuple(3, 15, 1, 2026, 3, 7));
+
+    // While the port is away a synchronisation that falls due is kept, and
+    // sent once when it is back.
+    daily.setPaused(true);
+    clock.set(QDateTime(QDate(2026, 3, 8), QTime(3, 15, 0)));
+    daily.tick();
+    EXPECT_FALSE(line.has(JobKind::ClockSync));
+    daily.setPaused(false);
+    daily.sendOwed();
+    daily.sendOwed();
+    ASSERT_TRUE(idle(15000));
+    EXPECT_EQ(framesNamed("TIME"), 2);
+}
+
+// Tries after the port was lost: every 5 s for half a minute, then less and
+// less often, never less than once a minute.
+TEST(Reconnector, WaitsLongerAsTheTriesFail)
+{
+    std::vector<int> seconds;
+    for (int failed = 0; failed < 12; ++failed)
+        seconds.push_back(Reconnector::delayAfter(failed) / 1000);
+    EXPECT_EQ(seconds, (std::vector<int>{5, 5, 5, 5, 5, 5, 10, 20, 40, 60, 60, 60}));
 }
 
 // The automatic update: a title read on two ticks in a row goes out; a tick
