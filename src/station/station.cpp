@@ -54,7 +54,7 @@ Station::Station(SettingsStore &store, const Clock &clock, QObject *parent)
     // Whatever ends while the port is away (a try, a button's job), the
     // status line says what the program is doing.
     connect(&line_, &LineOwner::jobEnded, this, [this] {
-        if (portAway_)
+        if (portAway_ && !exiting_)
             showReconnecting();
     });
     connect(&reconnector_, &Reconnector::reconnected, this, &Station::portBack);
@@ -180,29 +180,28 @@ void Station::onLineFailed(const LinkFailure &failure, JobKind kind, bool attend
     }
 }
 
-void Station::submitScript(JobKind kind, std::function<WireScript()> script)
+void Station::submitScript(JobKind kind, std::function<WireScript()> script, bool attended)
 {
     Job job;
     job.kind = kind;
-    job.attended = true;
+    job.attended = attended;
     job.script = std::move(script);
     line_.submit(std::move(job));
 }
 
 void Station::submitSendSettings(bool attended)
 {
-    Job job;
-    job.kind = JobKind::SendSettings;
-    job.attended = attended;
-    job.script = [this] {
-        const Attended attended = sendSettingsAttended_ ? Attended::Yes : Attended::No;
-        sendSettingsAttended_ = false;
-        WireScript script = sendSettingsScript(record_, attended);
-        if (!isSmallFamily(record_))
-            save(); // AFNum was recomputed
-        return script;
-    };
-    line_.submit(std::move(job));
+    submitScript(
+        JobKind::SendSettings,
+        [this] {
+            const Attended attended = sendSettingsAttended_ ? Attended::Yes : Attended::No;
+            sendSettingsAttended_ = false;
+            WireScript script = sendSettingsScript(record_, attended);
+            if (!isSmallFamily(record_))
+                save(); // AFNum was recomputed
+            return script;
+        },
+        attended);
 }
 
 void Station::sendSettings()

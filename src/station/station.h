@@ -126,7 +126,8 @@ private:
     // A store that cannot be written is reported once until a save works again.
     void reportSave(bool written);
     void submitSendSettings(bool attended = false);
-    void submitScript(JobKind kind, std::function<WireScript()> script);
+    // A job of the operator's (`attended`) or of the automatic work.
+    void submitScript(JobKind kind, std::function<WireScript()> script, bool attended = true);
     void recordEdited();
     void refreshButtons();
     void stopTimers();
