@@ -20,3 +20,9 @@ ensure_packages() {
   $sudo apt-get update -qq || true
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
+
+# Configures the build folder when it is not yet; extra arguments go to cmake.
+configure_build() {
+  [ -f "$BUILD_DIR/build.ninja" ] && return 0
+  cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE="${ZFM_BUILD_TYPE:-RelWithDebInfo}" "$@"
+}
