@@ -395,8 +395,7 @@ int main(int argc, char **argv)
         worstRestoreMs = std::max({worstRestoreMs, o.rtMs < 0 ? 60000 : o.rtMs, o.titleMs < 0 ? 60000 : o.titleMs});
         std::printf("  outage %d: line cut for %d s; %d titles written meanwhile; after it was back the RadioText "
                     "reached the line in %.1f s and the title's pieces in %.1f s; %d message(s)\n",
-            outages, kOutageMs / 1000, playout.written() - o.titlesBefore, o.rtMs / 1000.0, o.titleMs / 1000.0,
-            shown);
+            outages, kOutageMs / 1000, playout.written() - o.titlesBefore, o.rtMs / 1000.0, o.titleMs / 1000.0, shown);
         std::fflush(stdout);
         outage.reset();
     });

@@ -50,8 +50,7 @@ void AutoUpdateDriver::tick()
         return;
     }
     ticking_ = true;
-    reader_.read(engine_.psPath(), AutoUpdateEngine::kPsReadLimit,
-        [this](const TextFile &file) { psFileRead(file); });
+    reader_.read(engine_.psPath(), AutoUpdateEngine::kPsReadLimit, [this](const TextFile &file) { psFileRead(file); });
 }
 
 void AutoUpdateDriver::psFileRead(const TextFile &file)

@@ -53,8 +53,8 @@ TEST(SettingsStore, EmptyStoreSavesEveryKeyInItsTextForm)
             {"RT3", "Turn your PC into a FM radio station!"}, {"RT6", "Turn your PC into a FM radio station!"},
             {"RTSwitch", "1"}, {"AFNum", "0"}, {"AF1", "125"}, {"AF2", "0"}, {"AF7", "0"}, {"DId0", "1"}, {"DId3", "1"},
             {"DynamicPS", "0"}, {"DynamicRT", "0"}, {"WinAmpVersion", "Studio"}, {"GetMP3Tag", "c:\\SongName.txt"},
-            {"ShutDown", "False"}, {"SettingsAtStart", "False"}, {"AutoReconnect", "False"}, {"Scheme 0", ""}, {"Scheme 20", ""},
-            {"SchemeValue 0", "0"}, {"SchemeValue 20", "0"}, {"SchemeEnable", "0"}};
+            {"ShutDown", "False"}, {"SettingsAtStart", "False"}, {"AutoReconnect", "False"}, {"Scheme 0", ""},
+            {"Scheme 20", ""}, {"SchemeValue 0", "0"}, {"SchemeValue 20", "0"}, {"SchemeEnable", "0"}};
     for (const auto &[key, text] : expected) {
         const auto stored = l.store.value(QLatin1String(key));
         ASSERT_TRUE(stored.has_value()) << key;
