@@ -32,6 +32,7 @@ public:
     // Nothing else may be asked while a call to `done` is to come.
     void read(const QString &path, qsizetype maxBytes, Done done);
     bool isReading() const { return bool(done_); }
+    int timeLimitMs() const { return timeLimitMs_; }
     // An earlier read has not answered yet (it may never).
     bool isHung() const { return running_ && !done_; }
 

@@ -4,6 +4,10 @@
 #include "autoupdate/update_scripts.h"
 #include "link/line_owner.h"
 
+#include <QDir>
+
+#include <utility>
+
 namespace zfm {
 
 AutoUpdateDriver::AutoUpdateDriver(LineOwner &line, AutoUpdateEngine &engine, QObject *parent)
@@ -53,8 +57,24 @@ void AutoUpdateDriver::tick()
     reader_.read(engine_.psPath(), AutoUpdateEngine::kPsReadLimit, [this](const TextFile &file) { psFileRead(file); });
 }
 
+void AutoUpdateDriver::noteRead(const TextFile &file, const QString &path)
+{
+    // Once per spell: a share that hangs for an hour is one message, not 3600.
+    if (file.status != TextFile::Status::TimedOut) {
+        hangReported_ = false;
+        return;
+    }
+    if (std::exchange(hangReported_, true))
+        return;
+    emit message(QStringLiteral("The file %1 did not answer within %2 s (a network share that does not respond?). "
+                                "The automatic update goes on and reads it again every second.")
+                     .arg(QDir::toNativeSeparators(path))
+                     .arg(reader_.timeLimitMs() / 1000.0));
+}
+
 void AutoUpdateDriver::psFileRead(const TextFile &file)
 {
+    noteRead(file, engine_.psPath());
     AutoUpdateTickResult r = engine_.tick(file, readBackBusy());
     if (!r.message.isEmpty()) {
         emit message(r.message);
@@ -101,6 +121,7 @@ bool AutoUpdateDriver::submitUpload(JobKind kind, WireScript script, std::functi
 void AutoUpdateDriver::rtPart()
 {
     reader_.read(engine_.rtPath(), AutoUpdateEngine::kRtReadLimit, [this](const TextFile &file) {
+        noteRead(file, engine_.rtPath());
         if (paused_) {
             engine_.rtPart(file, readBackBusy()); // the RT box follows the file
             endTick();

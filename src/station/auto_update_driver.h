@@ -44,6 +44,7 @@ signals:
     void message(const QString &text);
 
 private:
+    void noteRead(const TextFile &file, const QString &path);
     void psFileRead(const TextFile &file);
     void rtPart();
     // False when nothing was queued (an empty script, or one of its kind waits).
@@ -58,6 +59,7 @@ private:
     bool late_ = false;
     bool ticking_ = false;
     bool paused_ = false;
+    bool hangReported_ = false;
 };
 
 } // namespace zfm

@@ -303,6 +303,7 @@ TEST_F(Drivers, AHungTitleFileNeverHoldsUpTheLine)
         return readTextFile(path, limit);
     };
     AutoUpdateDriver driver(line, engine, read, 300);
+    QObject::connect(&driver, &AutoUpdateDriver::message, [this](const QString &m) { messages << m; });
     driver.start();
 
     driver.tick();
@@ -316,6 +317,9 @@ TEST_F(Drivers, AHungTitleFileNeverHoldsUpTheLine)
     }
     EXPECT_EQ(reads, 1);
     EXPECT_EQ(engine.titleDisplay(), QString());
+    // Said once for the whole spell.
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.front().contains(file)) << messages.front().toStdString();
 
     hangs = false;
     share.release();
