@@ -44,6 +44,11 @@ void DailyClock::sendOwed()
 void DailyClock::submitSync()
 {
     Job sync;
+    // One that meets the port away is sent again when it is back.
+    sync.done = [this](const JobEnd &end) {
+        if (end.outcome == JobEnd::Outcome::Failed)
+            owed_ = true;
+    };
     sync.kind = JobKind::ClockSync;
     sync.script = [this] { return synchronizeTimeScript(record_); };
     line_.submit(std::move(sync));

@@ -160,6 +160,10 @@ void Station::onLineFailed(const LinkFailure &failure, JobKind kind, bool attend
     if (exiting_ && failure.kind == LinkFailure::Kind::LineLost)
         return;
     if (record_.AutoReconnect && !exiting_) {
+        // A scheme's settings (or start-up's) queued when the line went are
+        // sent once it is back.
+        if (kind == JobKind::SendSettings && !attended)
+            settingsOwed_ = true;
         if (!portAway_)
             portAway(failure);
         else if (attended)
