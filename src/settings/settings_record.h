@@ -100,6 +100,8 @@ struct SettingsRecord {
     QString GetMP3Tag = QStringLiteral("c:\\SongName.txt");
     bool ShutDown = false;
     bool SettingsAtStart = false;
+    // Started when an alarm lamp lights or goes out; empty: none.
+    QString AlarmCommand;
 
     // Scheduler store: Scheme[i] is "Scheme i", SchemeValue[i] is "SchemeValue i".
     std::array<QString, kSchemeSlots> Scheme{};
