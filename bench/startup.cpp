@@ -23,6 +23,7 @@ int main(int argc, char *argv[])
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("ZFM_STARTUP_PROBE"), QStringLiteral("1"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), config.path());
         if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         p.setProcessEnvironment(env);
