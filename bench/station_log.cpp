@@ -95,9 +95,32 @@ struct WeekMaker {
             add(EventKind::ClockSync,
                 QStringLiteral("Encoder clock set to 03:15:00, %1 on COM 2")
                     .arg(t.toString(QStringLiteral("yyyy-MM-dd"))));
-        if (s % 217 == 0 && !offline(s))
+        // The last hour's work at the station.
+        if (s == seconds - 3300)
+            add(EventKind::ReadBack, QStringLiteral("RDS settings read back from COM 2"));
+        if (s == seconds - 2900)
+            add(EventKind::Upload, QStringLiteral("Send RT and PS completed on COM 2 (210 frames)"));
+        if (s == seconds - 2000)
+            add(EventKind::LinkLost, QStringLiteral("The transmitter on COM 2 does not answer"));
+        if (s == seconds - 2000)
+            add(EventKind::Message, QStringLiteral("Error receiving Status."));
+        if (s == seconds - 1940)
+            add(EventKind::LinkBack, QStringLiteral("The transmitter on COM 2 answers again"));
+        if (s == seconds - 1200)
+            add(EventKind::UploadFailed,
+                QStringLiteral("Send settings failed on COM 2: COM 2 (/dev/ttyUSB0) was lost while writing: the "
+                               "adapter was unplugged or the line failed."));
+        if (s == seconds - 1150)
+            add(EventKind::Upload, QStringLiteral("Send settings completed on COM 2 (27 frames)"));
+        if (s % 217 == 0 && !offline(s)) {
+            static const char *const artists[] = {"Aurora Vale", "The Quiet Harbours", "Mina Sol", "Northbound",
+                "Clara Lind", "Static Gardens", "Joe Ferro"};
+            const qint64 n = s / 217;
             add(EventKind::Title,
-                QStringLiteral("Title on air: Artist %1 - Song %2 (PS, 200 frames on COM 2)").arg(s % 31).arg(s % 97));
+                QStringLiteral("Title on air: %1 - Song %2 (PS, 200 frames on COM 2)")
+                    .arg(QLatin1String(artists[n % 7]))
+                    .arg(n % 97 + 1));
+        }
         return e;
     }
 
