@@ -1,6 +1,7 @@
 #include "log/log_writer.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSemaphore>
 
 #include <algorithm>
@@ -35,8 +36,16 @@ public:
         std::move(samples.begin(), samples.end(), std::back_inserter(pendingSamples_));
         if (pendingEvents_.empty() && pendingSamples_.empty())
             return;
+        // After a failure the file is tried again only now and then: a locked
+        // file costs the busy time on every try, and exit must not wait for many.
+        if (failedAt_.isValid() && failedAt_.elapsed() < options_.retryMs) {
+            trimBacklog();
+            report(false, store_->lastError(), 0, 0, 0);
+            return;
+        }
         qint64 lastId = 0;
         if (store_->open() && store_->append(pendingEvents_, pendingSamples_, &lastId)) {
+            failedAt_.invalidate();
             const int e = static_cast<int>(pendingEvents_.size());
             const int s = static_cast<int>(pendingSamples_.size());
             pendingEvents_.clear();
@@ -44,6 +53,7 @@ public:
             report(true, {}, lastId, e, s);
             return;
         }
+        failedAt_.start();
         trimBacklog();
         report(false, store_->lastError(), 0, 0, 0);
     }
@@ -68,6 +78,7 @@ private:
     std::unique_ptr<LogStore> store_;
     std::vector<LogEvent> pendingEvents_;
     std::vector<TelemetrySample> pendingSamples_;
+    QElapsedTimer failedAt_;
 };
 
 LogWriter::LogWriter(const QString &path, const QDateTime &now, Options options, QObject *parent)

@@ -29,6 +29,8 @@ public:
         LogStore::Options store;
         // Rows kept while the store cannot be written; the oldest go first.
         int backlogLimit = 100000;
+        // After a failed write the file is tried again at most this often.
+        int retryMs = 5000;
     };
 
     // Opens the store and removes what has outlived its bound, measured from `now`.

@@ -97,11 +97,10 @@ StationLog::StationLog(Station &station, const QString &path, Options options, Q
     connect(&messageTimer_, &QTimer::timeout, this, &StationLog::recordMessages);
 
     const SettingsRecord &r = station_.record();
+    const QString version = QCoreApplication::applicationVersion();
     record(EventKind::Start,
-        QStringLiteral("ZephyrineFM+ %1 started: %2 on COM %3")
-            .arg(QCoreApplication::applicationVersion().isEmpty() ? QStringLiteral("1.1")
-                                                                  : QCoreApplication::applicationVersion(),
-                familyName(r.MODE))
+        QStringLiteral("ZephyrineFM+%1 started: %2 on COM %3")
+            .arg(version.isEmpty() ? QString() : QLatin1Char(' ') + version, familyName(r.MODE))
             .arg(r.COMSelected));
 }
 

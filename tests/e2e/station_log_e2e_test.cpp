@@ -38,7 +38,7 @@ TEST_F(StationLogLiveTest, TheAutomaticWorkIsLogged)
         events << r[0].toString() + QStringLiteral(": ") + r[1].toString();
     const QString all = events.join(QLatin1Char('\n'));
     const QStringList expected = {
-        "start: ZephyrineFM+ 1.1 started: LumidraxFM V5 on COM 2",
+        "start: ZephyrineFM+ started: LumidraxFM V5 on COM 2",
         "alarm-raised: T AMP ALARM raised: forward 50 W, reflected 1.2 W",
         "alarm-raised: T EXC ALARM raised: forward 50 W, reflected 1.2 W",
         "title: RadioText on air: Aurora Vale,Blue (COM 2)",

@@ -34,6 +34,7 @@ LogWriter::Options quick()
     LogWriter::Options o;
     o.batchMs = 10;
     o.store.busyTimeoutMs = 50;
+    o.retryMs = 0;
     return o;
 }
 
