@@ -51,32 +51,33 @@ QString minutesTable()
     return sql + QLatin1Char(')');
 }
 
-// Folds the telemetry rows after a given rowid into the summary.
+// ", min(x), max(x)" for each charted measure's column x, each side's
+// column named by its pattern ("%1", or "%1_min" and "%1_max" in the summary).
+QString measureAggregates(const QString &least, const QString &greatest)
+{
+    QString sql;
+    for (const MeasureInfo &m : kMeasures) {
+        const QString column = latin1(m.column);
+        sql += QStringLiteral(", min(%1), max(%2)").arg(least.arg(column), greatest.arg(column));
+    }
+    return sql;
+}
+
+// Folds the telemetry rows after a given rowid into the summary (after 0: all of them).
 QString minutesUpdate()
 {
-    QString select = QStringLiteral("SELECT unix_time / 60, count(*), min(unix_time), max(unix_time)");
     QString update = QStringLiteral("rows = rows + excluded.rows, first_unix = min(first_unix, excluded.first_unix), "
                                     "last_unix = max(last_unix, excluded.last_unix)");
     for (const MeasureInfo &m : kMeasures) {
-        const QString c = latin1(m.column);
-        select += QStringLiteral(", min(%1), max(%1)").arg(c);
         // SQLite's two-argument min() and max() give NULL when either side is.
         update += QStringLiteral(", %1_min = min(coalesce(%1_min, excluded.%1_min), coalesce(excluded.%1_min, %1_min))"
                                  ", %1_max = max(coalesce(%1_max, excluded.%1_max), coalesce(excluded.%1_max, %1_max))")
-                      .arg(c);
+                      .arg(latin1(m.column));
     }
-    return QStringLiteral("INSERT INTO telemetry_minutes %1 FROM telemetry WHERE rowid > ? GROUP BY unix_time / 60 "
+    return QStringLiteral("INSERT INTO telemetry_minutes SELECT unix_time / 60, count(*), min(unix_time), "
+                          "max(unix_time)%1 FROM telemetry WHERE rowid > ? GROUP BY unix_time / 60 "
                           "ON CONFLICT(minute) DO UPDATE SET %2")
-        .arg(select, update);
-}
-
-QString minutesRebuild()
-{
-    QString sql = QStringLiteral("INSERT INTO telemetry_minutes SELECT unix_time / 60, count(*), min(unix_time), "
-                                 "max(unix_time)");
-    for (const MeasureInfo &m : kMeasures)
-        sql += QStringLiteral(", min(%1), max(%1)").arg(latin1(m.column));
-    return sql + QStringLiteral(" FROM telemetry GROUP BY unix_time / 60");
+        .arg(measureAggregates(QStringLiteral("%1"), QStringLiteral("%1")), update);
 }
 
 // LIKE's own wildcards in the operator's text stand for themselves.
@@ -154,10 +155,14 @@ bool LogStore::open()
         }
     }
 
+    updateMinutes_ = std::make_unique<QSqlQuery>(db);
+    updateMinutes_->prepare(minutesUpdate());
     // A file written before the summary existed gets it now.
     if (q.exec(QStringLiteral("SELECT EXISTS(SELECT 1 FROM telemetry) AND NOT EXISTS(SELECT 1 FROM telemetry_minutes)"))
-        && q.next() && q.value(0).toBool())
-        q.exec(minutesRebuild());
+        && q.next() && q.value(0).toBool()) {
+        updateMinutes_->addBindValue(0);
+        updateMinutes_->exec();
+    }
 
     insertEvent_ = std::make_unique<QSqlQuery>(db);
     insertEvent_->prepare(QStringLiteral("INSERT INTO events(time, kind, text, unix_time) VALUES (?, ?, ?, ?)"));
@@ -166,8 +171,6 @@ bool LogStore::open()
         "INSERT INTO telemetry(time, alarm_mask, forward_w, reflected_w, exciter_temp_c, amplifier_temp_c, "
         "exciter_current_a, amplifier_current_a, exciter_voltage_v, amplifier_voltage_v, audio_level, "
         "frequency_khz, unix_time) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    updateMinutes_ = std::make_unique<QSqlQuery>(db);
-    updateMinutes_->prepare(minutesUpdate());
     open_ = true;
     error_.clear();
     return true;
@@ -337,15 +340,13 @@ History LogStore::history(const HistoryRequest &request)
     const bool byMinute = (to - from) / columns >= 60;
     QString sql;
     if (byMinute) {
-        sql = QStringLiteral("SELECT (minute * 60 - ?) * ? / ? AS col, sum(rows), min(first_unix), max(last_unix)");
-        for (const MeasureInfo &m : kMeasures)
-            sql += QStringLiteral(", min(%1_min), max(%1_max)").arg(latin1(m.column));
-        sql += QStringLiteral(" FROM telemetry_minutes WHERE minute >= ? AND minute < ? GROUP BY col ORDER BY col");
+        sql = QStringLiteral("SELECT (minute * 60 - ?) * ? / ? AS col, sum(rows), min(first_unix), max(last_unix)")
+            + measureAggregates(QStringLiteral("%1_min"), QStringLiteral("%1_max"))
+            + QStringLiteral(" FROM telemetry_minutes WHERE minute >= ? AND minute < ? GROUP BY col ORDER BY col");
     } else {
-        sql = QStringLiteral("SELECT (unix_time - ?) * ? / ? AS col, count(*), min(unix_time), max(unix_time)");
-        for (const MeasureInfo &m : kMeasures)
-            sql += QStringLiteral(", min(%1), max(%1)").arg(latin1(m.column));
-        sql += QStringLiteral(" FROM telemetry WHERE unix_time >= ? AND unix_time < ? GROUP BY col ORDER BY col");
+        sql = QStringLiteral("SELECT (unix_time - ?) * ? / ? AS col, count(*), min(unix_time), max(unix_time)")
+            + measureAggregates(QStringLiteral("%1"), QStringLiteral("%1"))
+            + QStringLiteral(" FROM telemetry WHERE unix_time >= ? AND unix_time < ? GROUP BY col ORDER BY col");
     }
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     q.setForwardOnly(true);
