@@ -70,9 +70,10 @@ std::pair<std::pair<double, double>, double> niceRange(double lo, double hi)
 } // namespace
 
 HistoryChart::HistoryChart(const QString &title, std::vector<Measure> measures, QWidget *parent)
-    : QChartView(parent), measures_(std::move(measures))
+    // Given its chart from the start: a chart set later would leave the default one behind.
+    : QChartView(new QChart, parent), measures_(std::move(measures))
 {
-    auto *chart = new QChart;
+    QChart *chart = this->chart();
     // The legend names what is drawn; the title is for screen readers.
     setAccessibleName(title);
     chart->setMargins(QMargins(4, 2, 4, 2));
@@ -80,7 +81,6 @@ HistoryChart::HistoryChart(const QString &title, std::vector<Measure> measures, 
     chart->setBackgroundRoundness(0);
     chart->legend()->setAlignment(Qt::AlignTop);
     chart->setAnimationOptions(QChart::NoAnimation);
-    setChart(chart);
     setRenderHint(QPainter::Antialiasing);
     setMouseTracking(true);
     setMinimumHeight(170);
