@@ -5,7 +5,12 @@
 // scheduler with a scheme due every minute, and "Send RT and PS" every 2
 // minutes. With --operator a seeded random operator uses the window as well
 // (tools/drill/operator_run.h) and the invariants it checks are counted.
-// Either way the run ends as an operator would end it: the program exits.
+// With --cut-every the transmitter's line is cut every so many minutes and
+// plugged in again 10 s later under the same path, with "Reconnect
+// automatically when the port is lost" ticked; each outage is reported: how
+// long until the RadioText and the title's list reached the line again, and
+// the messages it caused. Either way the run ends as an operator would end
+// it: the program exits.
 //
 // Window and transmitter run in this one process on one event loop, as in
 // the end-to-end tests: the counters come straight from both sides, the
@@ -13,7 +18,8 @@
 // paced on a thread of its own, and its state is bounded (its log keeps 300
 // lines), so the loop's stalls and the memory growth are the program's.
 //
-//   zfm_soak [minutes] [--operator [seed]]     (default 20 minutes; fractions allowed)
+//   zfm_soak [minutes] [--operator [seed]] [--cut-every minutes]
+//                                  (default 20 minutes; fractions allowed)
 //
 // Prints a progress line every minute and the figures at the end; see
 // soak_watch.h for what counts as lost. Measures only, never fails on time.
@@ -49,6 +55,7 @@
 #include <ctime>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -71,6 +78,8 @@ constexpr int kSettleLimitMs = 120 * 1000;
 constexpr int kExitLimitMs = 60 * 1000;
 // The operator's pace: an action every so many milliseconds on average.
 constexpr int kOperatorGapMs = 1500;
+// How long the line stays cut in a run with --cut-every.
+constexpr int kOutageMs = 10 * 1000;
 
 double residentMiB() { return residentMemoryKiB() / 1024.0; }
 
@@ -198,9 +207,10 @@ private:
     int overGoalProgram_ = 0;
 };
 
-void storeBeforeStart(const QString &devicePath, const QString &titleFile)
+void storeBeforeStart(const QString &devicePath, const QString &titleFile, bool reconnect)
 {
     PlatformStore s;
+    s.setValue(QStringLiteral("AutoReconnect"), reconnect ? QStringLiteral("True") : QStringLiteral("False"));
     const std::pair<const char *, QString> values[] = {
         {"COMDevice2", devicePath},
         {"AutoRead", QStringLiteral("True")},
@@ -223,8 +233,11 @@ int main(int argc, char **argv)
     double minutes = 20.0;
     bool withOperator = false;
     quint32 seed = 0;
+    double cutEveryMinutes = 0;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--operator") == 0) {
+        if (std::strcmp(argv[i], "--cut-every") == 0 && i + 1 < argc) {
+            cutEveryMinutes = std::max(0.5, std::atof(argv[++i]));
+        } else if (std::strcmp(argv[i], "--operator") == 0) {
             withOperator = true;
             seed = i + 1 < argc && std::isdigit(static_cast<unsigned char>(argv[i + 1][0]))
                 ? static_cast<quint32>(std::strtoul(argv[++i], nullptr, 10))
@@ -254,7 +267,7 @@ int main(int argc, char **argv)
     }
     zfm::drill::Playout playout(playoutDir.filePath(QStringLiteral("nowplaying.txt")));
     playout.start(); // the file exists before the program looks at it
-    storeBeforeStart(device.path(), playout.path());
+    storeBeforeStart(device.path(), playout.path(), cutEveryMinutes > 0);
 
     MainWindow::Options options;
     options.splash = false;
@@ -320,7 +333,9 @@ int main(int argc, char **argv)
     QObject::connect(&pressTimer, &QTimer::timeout, [&] { pressDue = true; });
     QTimer pressPoll;
     QObject::connect(&pressPoll, &QTimer::timeout, [&] {
-        if (!pressDue || !sendRtPs->isEnabled())
+        // Pressed while the line is cut it would only say so: that message is
+        // the operator's, not the outage's.
+        if (!pressDue || !sendRtPs->isEnabled() || station.isPortAway())
             return;
         pressDue = false;
         watch.sendRtAndPsPressed();
@@ -328,6 +343,66 @@ int main(int argc, char **argv)
     });
     pressTimer.start(kSendRtPsEveryMs);
     pressPoll.start(1000);
+
+    // Line cuts: each outage's figures, printed as it ends.
+    struct Outage {
+        int messagesBefore = 0;
+        int titlesBefore = 0;
+        int rtFramesAtRestore = 0;
+        int psFramesAtRestore = 0;
+        QElapsedTimer sinceRestore;
+        qint64 rtMs = -1;
+        qint64 titleMs = -1;
+    };
+    std::optional<Outage> outage;
+    int outages = 0;
+    int outageMessages = 0;
+    qint64 worstRestoreMs = 0;
+    auto framesStarting = [&](const QByteArray &prefix) {
+        int n = 0;
+        for (const auto &[name, count] : device.state().counters.frames)
+            n += name.startsWith(prefix) ? count : 0;
+        return n;
+    };
+    QTimer cutTimer;
+    QTimer restoreWatch;
+    QObject::connect(&cutTimer, &QTimer::timeout, [&] {
+        if (outage)
+            return;
+        outage = Outage{};
+        outage->messagesBefore = static_cast<int>(messages.size());
+        outage->titlesBefore = playout.written();
+        watch.cutLine();
+        QTimer::singleShot(kOutageMs, [&] {
+            outage->rtFramesAtRestore = framesStarting("RT");
+            outage->psFramesAtRestore = device.state().counters.framesNamed("PS07");
+            device.plugIn();
+            outage->sinceRestore.start();
+            restoreWatch.start(50);
+        });
+    });
+    QObject::connect(&restoreWatch, &QTimer::timeout, [&] {
+        Outage &o = *outage;
+        if (o.rtMs < 0 && framesStarting("RT") > o.rtFramesAtRestore)
+            o.rtMs = o.sinceRestore.elapsed();
+        // The title's first piece, then the rest of its pieces: PS07 follows PS00 by 0.6 s.
+        if (o.titleMs < 0 && device.state().counters.framesNamed("PS07") > o.psFramesAtRestore)
+            o.titleMs = o.sinceRestore.elapsed();
+        if ((o.rtMs < 0 || o.titleMs < 0) && o.sinceRestore.elapsed() < 60000)
+            return;
+        restoreWatch.stop();
+        ++outages;
+        const int shown = static_cast<int>(messages.size()) - o.messagesBefore;
+        outageMessages += shown;
+        worstRestoreMs = std::max({worstRestoreMs, o.rtMs < 0 ? 60000 : o.rtMs, o.titleMs < 0 ? 60000 : o.titleMs});
+        std::printf("  outage %d: line cut for %d s; %d titles written meanwhile; after it was back the RadioText "
+                    "reached the line in %.1f s and the title's pieces in %.1f s; %d message(s)\n",
+            outages, kOutageMs / 1000, playout.written() - o.titlesBefore, o.rtMs / 1000.0, o.titleMs / 1000.0, shown);
+        std::fflush(stdout);
+        outage.reset();
+    });
+    if (cutEveryMinutes > 0)
+        cutTimer.start(static_cast<int>(cutEveryMinutes * 60 * 1000));
 
     const qint64 firstKey = minuteKey(QDateTime::currentDateTime());
     const double rssStart = residentMiB();
@@ -391,6 +466,7 @@ int main(int argc, char **argv)
         // finishes, the scheme of this minute still counts and the last title
         // must reach the air.
         lastKey = minuteKey(QDateTime::currentDateTime());
+        cutTimer.stop();
         playout.stop();
         pressTimer.stop();
         pressPoll.stop();
@@ -431,6 +507,11 @@ int main(int argc, char **argv)
     std::printf("frames: %d decoded by the transmitter, %d rejected as malformed, %d at a wrong line speed\n", c.total,
         c.malformed, c.wrongSpeedFrames);
     std::printf("messages shown: %lld\n", static_cast<long long>(messages.size()));
+    if (cutEveryMinutes > 0) {
+        std::printf("line cuts: %d, %d message(s) for them; the slowest restore put the RadioText and the title back "
+                    "on the line in %.1f s\n",
+            outages, outageMessages, worstRestoreMs / 1000.0);
+    }
     std::printf(
         "resident memory: %.1f MiB at start, %.1f MiB at the end (%+.1f MiB)\n", rssStart, rssEnd, rssEnd - rssStart);
     std::printf("event loop: longest stall %lld ms; over %lld ms: %d while the machine held every thread back (an idle "

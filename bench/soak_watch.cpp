@@ -9,6 +9,7 @@
 #include <QDateTime>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -27,8 +28,8 @@ SoakWatch::SoakWatch(
 {
     clock_.start();
     connect(&station_.line(), &zfm::LineOwner::jobStarted, this, [this] {
-        atStart_ = Snapshot{
-            !playout_.rewriting(), playout_.titleOnFile(), playout_.lineOnFile(), station_.autoUpdate().titleDisplay()};
+        atStart_ = Snapshot{!playout_.rewriting(), playout_.titleOnFile(), playout_.lineOnFile(),
+            station_.autoUpdate().titleDisplay(), station_.autoUpdate().rtBoxText()};
     });
     // The step shows before the frame's value goes out, so the next "RT" the
     // transmitter decodes is the automatic update's, whenever it gets to it.
@@ -99,8 +100,21 @@ qint64 SoakWatch::latestSchemeMs() const
     return latest;
 }
 
+void SoakWatch::cutLine()
+{
+    cutting_ = true;
+    device_.hangUp();
+    cutting_ = false;
+    if (psOpen_)
+        ++psCutOff_;
+    psOpen_ = autoRtComing_ = sendRtPsOpen_ = sendSettingsOpen_ = false;
+    psCatchUp_ = rtCatchUp_ = true;
+}
+
 void SoakWatch::onFrame(const QString &logLine)
 {
+    if (cutting_)
+        return;
     if (logLine.startsWith(QLatin1String("malformed"))) {
         finding(QStringLiteral("the transmitter rejected a frame: ") + logLine);
         return;
@@ -123,7 +137,13 @@ void SoakWatch::onFrame(const QString &logLine)
         ++rtUploads_;
         const QByteArray onAir = device_.state().rds.rt;
         const Snapshot &at = autoRtExpected_;
-        if (!at.fileComplete || onAir != at.fileLine.toLatin1()) {
+        if (std::exchange(rtCatchUp_, false)) {
+            if (onAir != at.rtBox.toLatin1()) {
+                ++rtWrong_;
+                finding(QStringLiteral("RadioText %1 went out after the line came back; the RT box held %2")
+                            .arg(quoted(QString::fromLatin1(onAir)), quoted(at.rtBox)));
+            }
+        } else if (!at.fileComplete || onAir != at.fileLine.toLatin1()) {
             ++rtWrong_;
             finding(QStringLiteral("RadioText %1 went out while the file held %2")
                         .arg(quoted(QString::fromLatin1(onAir)),
@@ -159,11 +179,12 @@ void SoakWatch::psBegins()
     }
     psOpen_ = true;
     psKind_ = sendRtPsOpen_ ? PsKind::SendRtAndPs : PsKind::Automatic;
-    if (psKind_ == PsKind::SendRtAndPs)
+    if (psKind_ == PsKind::SendRtAndPs || (psKind_ == PsKind::Automatic && std::exchange(psCatchUp_, false))) {
         psExpected_ = atStart_.titleOnScreen;
-    else
-        psExpected_ = atStart_.fileComplete ? atStart_.fileTitle : QString();
-    if (psKind_ == PsKind::Automatic && !atStart_.fileComplete)
+        return;
+    }
+    psExpected_ = atStart_.fileComplete ? atStart_.fileTitle : QString();
+    if (!atStart_.fileComplete)
         finding(QStringLiteral("an automatic PS upload began while the title file was being rewritten"));
 }
 

@@ -47,6 +47,11 @@ public:
     qint64 latestSchemeMs() const;
 
     void sendRtAndPsPressed() { ++sendRtPsPressed_; }
+    // Cuts the transmitter's line. The frame it cuts short and the upload it
+    // ends are the cut's, not findings; the first automatic uploads once the
+    // line is back send what the program held (the title on screen, the RT
+    // box), whatever the file holds at that moment.
+    void cutLine();
 
     // A PS or RadioText upload has begun and not ended.
     bool uploadOpen() const { return psOpen_; }
@@ -74,6 +79,7 @@ private:
         QString fileTitle;
         QString fileLine;
         QString titleOnScreen;
+        QString rtBox;
     };
     enum class PsKind { Automatic, SendRtAndPs };
 
@@ -94,6 +100,9 @@ private:
     bool sendRtPsOpen_ = false;
     bool sendSettingsOpen_ = false;
     bool psOpen_ = false;
+    bool cutting_ = false;
+    bool psCatchUp_ = false;
+    bool rtCatchUp_ = false;
     PsKind psKind_ = PsKind::Automatic;
     QString psExpected_;
 

@@ -22,14 +22,12 @@ int main(int argc, char *argv[])
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("ZFM_STARTUP_PROBE"), QStringLiteral("1"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-        env.insert(QStringLiteral("XDG_DATA_HOME"), config.path());
         if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         p.setProcessEnvironment(env);
         QElapsedTimer t;
         t.start();
-        p.start(program, {});
+        p.start(program, {QStringLiteral("--config-home"), config.path()});
         QByteArray out;
         while (!out.contains("shown") && p.waitForReadyRead(10000))
             out += p.readAllStandardOutput();

@@ -1,5 +1,7 @@
 #include "app/about_box.h"
 
+#include "app/project.h"
+
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -47,7 +49,9 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
     auto *picture = new QLabel(this);
     picture->setPixmap(stationPicture(96));
     picture->setAlignment(Qt::AlignCenter);
-    auto *name = new QLabel(QStringLiteral("<b>ZephyrineFM+ v1.1</b><br>FM transmitter and RDS encoder control"), this);
+    auto *name = new QLabel(QStringLiteral("<b>ZephyrineFM+ v%1</b><br>FM transmitter and RDS encoder control")
+                                .arg(QLatin1String(kVersion)),
+        this);
     name->setAlignment(Qt::AlignCenter);
     bar_ = new QProgressBar(this);
     bar_->setObjectName(QStringLiteral("ProgressBar1"));

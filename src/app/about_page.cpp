@@ -1,6 +1,7 @@
 #include "app/about_page.h"
 
 #include "app/about_box.h"
+#include "app/project.h"
 #include "app/widgets.h"
 
 #include <QFormLayout>
@@ -16,11 +17,11 @@ AboutPage::AboutPage(QWidget *parent) : QWidget(parent)
     auto *top = new QHBoxLayout;
     auto *picture = new QLabel(this);
     picture->setPixmap(stationPicture(128));
-    auto *text = new QLabel(QStringLiteral("<h2>ZephyrineFM+ v1.1</h2>"
+    auto *text = new QLabel(QStringLiteral("<h2>ZephyrineFM+ v%1</h2>"
                                            "<p>Control program for the LumidraxFM V5 and LumidraxVesk FM transmitters "
                                            "with built-in RDS encoder.</p>"
-                                           "<p>Built %1 with Qt %2.</p>")
-                                .arg(QStringLiteral(__DATE__), QLatin1String(qVersion())),
+                                           "<p>Built %2 with Qt %3.</p>")
+                                .arg(QLatin1String(kVersion), QStringLiteral(__DATE__), QLatin1String(qVersion())),
         this);
     text->setWordWrap(true);
     top->addWidget(picture, 0, Qt::AlignTop);

@@ -101,7 +101,9 @@ void MainWindow::startUp()
         winAmp_->findWindow();
 
     if (options_.splash) {
-        AboutBox splash(this);
+        // Without a parent: closing it would otherwise ask for the window to
+        // be activated once shown, which lifts a window started minimised.
+        AboutBox splash;
         splash.exec();
     }
 

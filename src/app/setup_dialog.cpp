@@ -6,6 +6,7 @@
 #include "settings/line_speed.h"
 #include "station/station.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -122,6 +123,12 @@ void SetupDialog::build()
     ui::addRow(form, QStringLiteral("Baud rate:"), speeds_);
     // The speed follows the device family; the operator does not choose it here.
     form->setRowVisible(speeds_, false);
+
+    reconnect_ = ui::captioned<QCheckBox>(frame, "chkAutoReconnect",
+        QStringLiteral("Reconnect automatically when the port is lost"),
+        QStringLiteral("When the port goes away (an adapter unplugged, the transmitter switched off) the automatic "
+                       "work pauses and the port is tried again until it is back"));
+    form->addRow(reconnect_);
     row->addWidget(frame, 1);
 
     auto *buttons = new QVBoxLayout;
@@ -160,6 +167,7 @@ void SetupDialog::build()
     connect(devices_, &QComboBox::activated, this,
         [this](int index) { assignDevice(devices_->itemData(index).toString()); });
     connect(defaultDevice_, &QPushButton::clicked, this, [this] { assignDevice(QString()); });
+    connect(reconnect_, &QCheckBox::toggled, this, [this](bool ticked) { station_.setAutoReconnect(ticked); });
 }
 
 void SetupDialog::openFrom(Station &station, QWidget *parent)
@@ -198,6 +206,10 @@ void SetupDialog::load()
         // The test talks at the family's speed.
         if (r.MODE == kModeSmall || r.MODE == kModeClassic || r.MODE == kModeClassicAlias)
             speeds_->setCurrentText(QLatin1String(searchLineSpeed(r.MODE).text));
+    }
+    {
+        const QSignalBlocker block(reconnect_);
+        reconnect_->setChecked(r.AutoReconnect);
     }
     refreshDeviceList();
     showDevice();
@@ -339,10 +351,22 @@ void SetupDialog::showDevice()
     const QSignalBlocker block(devices_);
     devices_->clear();
     int current = -1;
-    for (const QSerialPortInfo &port : std::as_const(systemPorts_)) {
-        if (port.systemLocation() == path || port.portName() == path)
-            current = devices_->count();
-        devices_->addItem(describePort(port), port.systemLocation());
+    // An adapter's by-id path names it whatever number it is given when it
+    // is plugged in again, so those come first and are what gets assigned.
+    for (const bool stable : {true, false}) {
+        for (const QSerialPortInfo &port : std::as_const(systemPorts_)) {
+            const QString byId = stableDevicePath(port.systemLocation());
+            if (stable == byId.isEmpty())
+                continue;
+            const QString location = stable ? byId : port.systemLocation();
+            if (location == path || port.systemLocation() == path || port.portName() == path)
+                current = devices_->count();
+            const QString text = describePort(port);
+            devices_->addItem(stable ? byId + QStringLiteral(" (") + port.portName() + QStringLiteral(")")
+                        + text.mid(port.systemLocation().size())
+                                     : text,
+                location);
+        }
     }
     if (current < 0 && !path.isEmpty()) {
         // A device the system does not list (unplugged, or a kind it does not

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -75,6 +76,7 @@ private:
     QLineEdit *device_ = nullptr;
     QComboBox *devices_ = nullptr;
     QPushButton *defaultDevice_ = nullptr;
+    QCheckBox *reconnect_ = nullptr;
     QPushButton *ok_ = nullptr;
     QPushButton *autoscan_ = nullptr;
     QPushButton *test_ = nullptr;

@@ -1,7 +1,6 @@
 #include "autoupdate/auto_update_engine.h"
 
 #include "autoupdate/field_reader.h"
-#include "autoupdate/text_file.h"
 #include "autoupdate/update_scripts.h"
 #include "link/char_text.h"
 #include "link/clock.h"
@@ -11,10 +10,6 @@ namespace zfm {
 
 namespace {
 
-// A title file is a line or two; these bound what one tick reads of a file
-// that is not what it should be (a recording, a log that grows without end).
-constexpr qsizetype kPsReadLimit = 64 * 1024;
-constexpr qsizetype kRtReadLimit = 4 * 1024;
 constexpr int kRtChars = 64;
 constexpr int16_t kDefaultDelay = 2;
 
@@ -32,11 +27,17 @@ AutoUpdateEngine::AutoUpdateEngine(Settings &settings, const Clock &clock, QObje
 
 SettingsRecord &AutoUpdateEngine::record() { return settings_.record(); }
 
-void AutoUpdateEngine::save() { settings_.saveAll(); }
+void AutoUpdateEngine::save() { emit saved(settings_.saveAll()); }
 
 bool AutoUpdateEngine::psUpdateOn() const { return settings_.record().AutoPS != 0; }
 
 bool AutoUpdateEngine::rtUpdateOn() const { return settings_.record().RTSwitch == 1; }
+
+QString AutoUpdateEngine::psPath() const { return settings_.record().AutoPSPath; }
+
+QString AutoUpdateEngine::rtPath() const { return settings_.record().AutoRTPath; }
+
+bool AutoUpdateEngine::readsFiles() const { return psUpdateOn() || rtUpdateOn(); }
 
 void AutoUpdateEngine::restore()
 {
@@ -57,7 +58,9 @@ void AutoUpdateEngine::restore()
     }
     rtBox_ = r.RT;
     titleDisplay_.clear();
+    listTitle_ = titleDisplay_;
     r.lastSentTitle = titleDisplay_;
+    psOwed_ = rtOwed_ = false;
     psReadTick_ = psFailTick_ = rtReadTick_ = tick_ - 2;
     if (repaired)
         save();
@@ -173,6 +176,7 @@ void AutoUpdateEngine::takeTitle(const QString &title)
     if (r.InsertDate)
         date = clock_.now().date();
     rebuildPsList(r, type_, titleDisplay_, r.AutoPSDelay, date);
+    listTitle_ = titleDisplay_;
     save();
     emit changed();
 }
@@ -197,65 +201,84 @@ AutoUpdateTickResult AutoUpdateEngine::psFileFailed(bool notFound)
     return {kFileNotFoundMessage, {}, false};
 }
 
-AutoUpdateTickResult AutoUpdateEngine::tick(bool readBackBusy)
+AutoUpdateTickResult AutoUpdateEngine::tick(const TextFile &psFile, bool readBackBusy)
 {
     ++tick_;
     SettingsRecord &r = record();
-    if ((r.AutoPS == 0 && r.RTSwitch == 0) || readBackBusy)
+    if (!readsFiles() || readBackBusy || psFile.status == TextFile::Status::TimedOut)
         return {};
+    if (psFile.status != TextFile::Status::Ok)
+        return psFileFailed(psFile.status == TextFile::Status::NotFound);
 
-    const TextFile file = readTextFile(r.AutoPSPath, kPsReadLimit);
-    if (file.status != TextFile::Status::Ok)
-        return psFileFailed(file.status == TextFile::Status::NotFound);
-
-    const QString title = composeTitle(readFields(file.text));
+    const QString title = composeTitle(readFields(psFile.text));
     const bool confirmed = psReadTick_ == tick_ - 1 && psLastRead_ == title;
     psReadTick_ = tick_;
     psLastRead_ = title;
 
     AutoUpdateTickResult result;
-    if (r.AutoPS != 0) {
-        if (title != titleDisplay_ && confirmed && !title.isEmpty())
-            takeTitle(title);
-        if (psUploadDue(titleDisplay_, r.lastSentTitle, type_))
-            result.psUpload = autoPsUploadScript(r);
-    }
     result.runRtPart = r.RTSwitch == 1;
+    if (r.AutoPS == 0)
+        return result;
+    if (title != titleDisplay_ && !title.isEmpty()) {
+        // A title awaiting its confirming read is about to replace the list:
+        // the list as it is now would go out only to be overtaken.
+        if (!confirmed)
+            return result;
+        takeTitle(title);
+    }
+    if (psOwed_ || psUploadDue(listTitle_, r.lastSentTitle, type_))
+        result.psUpload = owedPsUpload();
     return result;
 }
 
 void AutoUpdateEngine::psUploadFinished(bool completed)
 {
-    if (completed)
-        record().lastSentTitle = titleDisplay_;
+    if (!completed)
+        return;
+    record().lastSentTitle = psSending_;
+    psOwed_ = false;
 }
 
-WireScript AutoUpdateEngine::rtPart(bool readBackBusy)
+WireScript AutoUpdateEngine::rtPart(const TextFile &rtFile, bool readBackBusy)
 {
     SettingsRecord &r = record();
-    if (readBackBusy || r.RTSwitch != 1)
+    if (readBackBusy || r.RTSwitch != 1 || rtFile.status == TextFile::Status::TimedOut)
         return {};
 
     // A file that cannot be read gives an empty line, which empties the RadioText.
-    const TextFile file = readTextFile(r.AutoRTPath, kRtReadLimit);
-    const QString line = leftChars(firstLine(file.text), kRtChars);
+    const QString line = leftChars(firstLine(rtFile.text), kRtChars);
     const bool confirmed = rtReadTick_ == tick_ - 1 && rtLastRead_ == line;
     rtReadTick_ = tick_;
     rtLastRead_ = line;
 
-    if (sameIgnoringCase(line, rtBox_) || !confirmed)
+    if (!sameIgnoringCase(line, rtBox_)) {
+        if (!confirmed)
+            return {};
+        rtBox_ = line;
+        r.RT = rtBox_;
+        save();
+        emit changed();
+    } else if (!rtOwed_) {
         return {};
-    rtBox_ = line;
-    r.RT = rtBox_;
-    save();
-    emit changed();
-    return autoRtUploadScript(r);
+    }
+    // A new line, or one whose upload failed: the box's text is sent.
+    return rtUpload();
 }
 
-void AutoUpdateEngine::rtUploadFinished(bool completed)
+void AutoUpdateEngine::rtUploadFinished(bool completed) { rtOwed_ = !completed; }
+
+void AutoUpdateEngine::deviceForgot() { psOwed_ = rtOwed_ = true; }
+
+WireScript AutoUpdateEngine::owedPsUpload()
 {
-    if (completed)
-        record().lastSentTitle = titleDisplay_;
+    if (!psUpdateOn() || type_ == AutoUpdateType::TurnOff)
+        return {};
+    psSending_ = listTitle_;
+    return autoPsUploadScript(record());
 }
+
+WireScript AutoUpdateEngine::owedRtUpload() { return rtUpdateOn() ? rtUpload() : WireScript(); }
+
+WireScript AutoUpdateEngine::rtUpload() { return autoRtUploadScript(record(), rtBox_); }
 
 } // namespace zfm

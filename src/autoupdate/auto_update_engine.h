@@ -1,6 +1,7 @@
 #pragma once
 
 #include "autoupdate/ps_rebuild.h"
+#include "autoupdate/text_file.h"
 #include "link/wire_script.h"
 
 #include <QObject>
@@ -33,15 +34,26 @@ struct AutoUpdateTickResult {
 // second tick. Plain logic: it reads the files, changes and saves the settings
 // record and hands back wire scripts; it never touches the port or a widget.
 //
-// Files: the PS file is read on every tick with either update on, the RT file
-// on every RT part; only a bounded start of each is read. A new title, or a
-// new RT line, is taken only when two consecutive reads agree, and never an
-// empty title, so a file caught empty or half-written by its writer is never
-// sent. A PS file that cannot be read must fail on two consecutive ticks before
-// the update is switched off; the first such tick does nothing.
+// Files: the caller reads the PS file for every tick with either update on
+// and the RT file for every RT part, a bounded start of each (the limits
+// below), and hands over what it read. A new title, or a new RT line, is taken
+// only when two consecutive reads agree, and never an empty title, so a file
+// caught empty or half-written by its writer is never sent. A PS file that
+// cannot be read must fail on two consecutive ticks before the update is
+// switched off; the first such tick does nothing. A read that did not answer
+// in time (TimedOut) decides nothing: the file may be on a share that comes back.
+//
+// What was sent: the list goes out when the title it was built from differs
+// from the title of the last list that reached the device completely; a
+// failed upload of the list or of the RadioText is sent again on a later tick.
 class AutoUpdateEngine : public QObject {
     Q_OBJECT
 public:
+    // A title file is a line or two; these bound what one tick reads of a file
+    // that is not what it should be (a recording, a log that grows without end).
+    static constexpr qsizetype kPsReadLimit = 64 * 1024;
+    static constexpr qsizetype kRtReadLimit = 4 * 1024;
+
     AutoUpdateEngine(Settings &settings, const Clock &clock, QObject *parent = nullptr);
 
     // Start-up, right after Settings::loadAll: the type choice from AutoPS (a
@@ -57,6 +69,9 @@ public:
     bool rtUpdateOn() const; // "Yes" of the RT choice: RTSwitch == 1
     const QString &titleDisplay() const { return titleDisplay_; }
     const QString &rtBoxText() const { return rtBox_; }
+    // The files the tick reads: AutoPSPath, AutoRTPath.
+    QString psPath() const;
+    QString rtPath() const;
 
     // Control handlers; each saves the record.
     // "Yes" stores the type's position (a "Turn off" type becomes "Split into 9
@@ -76,21 +91,38 @@ public:
     // Switches the whole automatic update off: PS "No", RT "No", type "Turn off".
     void switchOff();
 
-    // The first stage of the tick: reads the PS file, takes a new title into the
-    // title display and the dynamic PS list, and decides the PS upload.
-    AutoUpdateTickResult tick(bool readBackBusy);
-    // The PS upload ended; lastSentTitle follows the title display only when it completed.
+    // Whether the tick reads the files: either update is on.
+    bool readsFiles() const;
+    // The first stage of the tick, with what was read of the PS file: takes a
+    // new title into the title display and the dynamic PS list, and decides
+    // the PS upload.
+    AutoUpdateTickResult tick(const TextFile &psFile, bool readBackBusy);
+    // The PS upload ended; lastSentTitle becomes the title of the list it sent
+    // only when it completed.
     void psUploadFinished(bool completed);
-    // The RT part, after rtLeadInScript(): the upload script when the RT file's
-    // first line differs from the RT box, else an empty script.
-    WireScript rtPart(bool readBackBusy);
+    // The RT part, after rtLeadInScript(), with what was read of the RT file:
+    // the upload script when the file's first line differs from the RT box, or
+    // when the last RT upload failed; else an empty script.
+    WireScript rtPart(const TextFile &rtFile, bool readBackBusy);
     void rtUploadFinished(bool completed);
+
+    // The device may have lost what it was sent (its line was lost and is
+    // back): the list and the RadioText are owed to it.
+    void deviceForgot();
+    // What is owed to the device now, from the list and the RT box as they
+    // are: the list with the PS update on (and a cutting type), the RadioText
+    // with the RT update on; empty scripts when nothing is owed. Each is
+    // followed by psUploadFinished() / rtUploadFinished().
+    WireScript owedPsUpload();
+    WireScript owedRtUpload();
 
 signals:
     // Something the page shows has changed.
     void changed();
     // The RadioText update was switched on or off (by the operator, or by a failure).
     void rtUpdateChosen();
+    // The record was written to the store, or could not be (`ok` false).
+    void saved(bool ok);
 
 private:
     SettingsRecord &record();
@@ -99,12 +131,22 @@ private:
     void takeTitle(const QString &title);
     void setTitleDisplay(const QString &text);
     void setAllOff();
+    WireScript rtUpload();
 
     Settings &settings_;
     const Clock &clock_;
     AutoUpdateType type_ = AutoUpdateType::TurnOff;
     QString titleDisplay_;
     QString rtBox_;
+    // The title the dynamic PS list was last built from; the title display
+    // is emptied when the file goes missing, the list stays as it was.
+    QString listTitle_;
+    // The title of the list the upload under way sends.
+    QString psSending_;
+    // Owed to the device whatever the files say: after a failed RT upload,
+    // or when the device may have lost what it was sent.
+    bool psOwed_ = false;
+    bool rtOwed_ = false;
 
     // Consecutive reads, counted in ticks.
     qint64 tick_ = 0;

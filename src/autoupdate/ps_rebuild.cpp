@@ -41,16 +41,19 @@ void rebuildScroll(SettingsRecord &r, const QString &title, int delay, const std
 {
     // The last window shows the end of the title; a title of 7 characters or
     // fewer is a single window.
-    const int last = std::max<int>(0, static_cast<int>(charCount(title)) - (kPsChars - 1));
+    const int titleWindows = std::max<int>(1, static_cast<int>(charCount(title)) - (kPsChars - 2));
+    // The date ends the scroll in place of the last window, unless that window
+    // is the title's only one: then it follows it.
+    const int last = date && titleWindows == 1 ? 1 : titleWindows - 1;
     constexpr int kScrollTextEntries = 58; // entries 0..57
     constexpr int kScrollDelayEntries = 65; // delays 0..64
-    for (int i = 0; i <= last; ++i) {
+    for (int i = 0; i < titleWindows; ++i) {
         r.PS[i] = psText(midChars(title, i, kPsChars));
         r.PSDelay[i] = static_cast<int16_t>(r.PS[i] != kBlankPs ? delay : 0);
     }
-    for (int i = last + 1; i < kScrollTextEntries; ++i)
+    for (int i = titleWindows; i < kScrollTextEntries; ++i)
         r.PS[i] = kBlankPs;
-    for (int i = last + 1; i < kScrollDelayEntries; ++i)
+    for (int i = titleWindows; i < kScrollDelayEntries; ++i)
         r.PSDelay[i] = 0;
     if (date)
         r.PS[last] = psDateText(*date);

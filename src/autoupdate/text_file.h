@@ -12,6 +12,7 @@ struct TextFile {
         Ok,
         NotFound, // nothing at the path, or a folder on the way does not exist
         Unreadable, // a folder, a device or pipe, no permission, or not text at all
+        TimedOut, // the read did not answer in time (a share that hangs)
     };
     Status status = Status::NotFound;
     QString text;

@@ -27,12 +27,12 @@ WireScript rtLeadInScript()
     return s;
 }
 
-WireScript autoRtUploadScript(const SettingsRecord &record)
+WireScript autoRtUploadScript(const SettingsRecord &record, const QString &rt)
 {
     WireScript s;
     s.close().openWithLine(lineSettingsForSpeed(record.COMSpeed), true).pause(kWritePauseMs);
     s.frameHead(1, "RT").status(QStringLiteral("Sending RT to RDS encoder... 50%"), 1);
-    s.write(rtValue(record.RT)).pause(kWritePauseMs);
+    s.write(rtValue(rt)).pause(kWritePauseMs);
     s.write(QByteArray(1, kTerminator)).pause(kWritePauseMs);
     return s.ready();
 }

@@ -15,9 +15,9 @@ WireScript autoPsUploadScript(const SettingsRecord &record);
 // The four frame pauses (200 ms) in front of every look at the RT file.
 WireScript rtLeadInScript();
 
-// The RadioText (RT) alone: close the port, reopen it with the "COMSpeed"
+// The RadioText `rt` alone: close the port, reopen it with the "COMSpeed"
 // line settings, 10 ms, the "RT" frame with 10 ms after its terminator,
 // "Ready". The port is left open.
-WireScript autoRtUploadScript(const SettingsRecord &record);
+WireScript autoRtUploadScript(const SettingsRecord &record, const QString &rt);
 
 } // namespace zfm

@@ -12,6 +12,7 @@ namespace zfm {
 // What a job does, for the queue's rules and for anyone asking what is under way.
 enum class JobKind {
     PortOpen, // start-up opens the port
+    Reconnect, // the port is tried again after it was lost
     SendSettings,
     SendRtAndPs,
     TestFrequency,
@@ -68,6 +69,8 @@ struct Job {
     bool first = false;
     // Part of exit: still taken once exit has begun.
     bool exitPath = false;
+    // Asked for by the operator (a button), not by the automatic work.
+    bool attended = false;
     // Every received character of the reply: the count so far.
     std::function<void(int32_t receivedCount)> onReceived;
     std::function<void(const JobEnd &)> done;

@@ -123,7 +123,7 @@ void LineOwner::onFailed(const LinkFailure &failure)
     failure_ = failure;
     // Told while the job still holds the line, so that the operator hears
     // about the failure before another job meets the same port.
-    emit failed(failure, running_ ? running_->job.kind : JobKind::PortOpen);
+    emit failed(failure, running_ ? running_->job.kind : JobKind::PortOpen, running_ && running_->job.attended);
 }
 
 void LineOwner::scriptEnded(LinkRunner::Outcome outcome)

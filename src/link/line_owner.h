@@ -59,8 +59,9 @@ public:
 signals:
     void statusChanged(const QString &text, double progress);
     void confirmationRequested(const QString &text);
-    // The port could not be used by a job of this kind.
-    void failed(const zfm::LinkFailure &failure, zfm::JobKind kind);
+    // The port could not be used by a job of this kind (`attended`: one the
+    // operator asked for); PortOpen when no job was running.
+    void failed(const zfm::LinkFailure &failure, zfm::JobKind kind, bool attended);
     // A job was queued, began or ended.
     void jobsChanged();
     void jobStarted(zfm::JobKind kind);

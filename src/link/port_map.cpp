@@ -1,5 +1,6 @@
 #include "link/port_map.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSerialPortInfo>
 #include <QStringList>
@@ -50,6 +51,19 @@ int baudOfLineSettings(const QString &lineSettings)
     bool ok = false;
     const int baud = parts[0].trimmed().toInt(&ok);
     return ok && baud > 0 ? baud : 0;
+}
+
+QString stableDevicePath(const QString &systemLocation)
+{
+    const QString target = QFileInfo(systemLocation).canonicalFilePath();
+    if (target.isEmpty())
+        return {};
+    const QDir byId(QStringLiteral("/dev/serial/by-id"));
+    for (const QFileInfo &link : byId.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (link.canonicalFilePath() == target)
+            return link.absoluteFilePath();
+    }
+    return {};
 }
 
 } // namespace zfm

@@ -14,6 +14,10 @@ QString defaultDevicePath(int comNumber);
 QString devicePath(const SettingsRecord &record, int comNumber);
 // Whether a device path names a device that is there.
 bool deviceExists(const QString &path);
+// The path under /dev/serial/by-id that names the device at `systemLocation`
+// (the adapter's own name, kept when it is plugged in again under another
+// number); empty when there is none.
+QString stableDevicePath(const QString &systemLocation);
 
 // Baud rate of a line-settings text such as "9600,N,8,1"; 0 when the text is
 // not one the device speaks (no parity, 8 data bits, 1 stop bit).

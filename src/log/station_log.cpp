@@ -27,6 +27,7 @@ QString uploadName(JobKind kind)
     case JobKind::ReadBack: return QStringLiteral("RDS read-back");
     case JobKind::StatusRequest: return QStringLiteral("Status request");
     case JobKind::PortOpen: return QStringLiteral("Opening the port");
+    case JobKind::Reconnect: return QStringLiteral("Reconnecting");
     case JobKind::LineSpeed:
     case JobKind::Setup:
     case JobKind::PortClose: break;
@@ -110,9 +111,20 @@ StationLog::~StationLog()
     disconnect(&station_, nullptr, this, nullptr);
 }
 
+namespace {
+const QString kFileName = QStringLiteral("station-log.sqlite");
+}
+
 QString StationLog::defaultPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/station-log.sqlite");
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QLatin1Char('/') + kFileName;
+}
+
+QString StationLog::pathIn(const QString &folder)
+{
+    // The same folders below it as the data location has below its root.
+    return QStringLiteral("%1/%2/%3/%4")
+        .arg(folder, QCoreApplication::organizationName(), QCoreApplication::applicationName(), kFileName);
 }
 
 void StationLog::record(EventKind kind, const QString &text)
@@ -185,8 +197,8 @@ void StationLog::onJobEnded(JobKind kind, JobEnd::Outcome outcome)
     if (outcome == Outcome::Completed && request)
         linkUp(QStringLiteral("The transmitter on %1 answers again").arg(port));
     // Frames written show the port works; only a reply shows the transmitter does.
-    if (outcome == Outcome::Completed && link_ == Link::PortFailed && usesLine(kind)
-        && (n > 0 || kind == JobKind::PortOpen))
+    const bool opens = kind == JobKind::PortOpen || kind == JobKind::Reconnect;
+    if (outcome == Outcome::Completed && link_ == Link::PortFailed && usesLine(kind) && (n > 0 || opens))
         linkUp(QStringLiteral("%1 can be used again").arg(port));
     if (outcome == Outcome::NoReply)
         linkDown(Link::Silent, QStringLiteral("The transmitter on %1 does not answer").arg(port));
@@ -194,6 +206,7 @@ void StationLog::onJobEnded(JobKind kind, JobEnd::Outcome outcome)
     switch (kind) {
     case JobKind::StatusRequest:
     case JobKind::PortOpen:
+    case JobKind::Reconnect:
     case JobKind::LineSpeed:
     case JobKind::Setup:
     case JobKind::PortClose: return;

@@ -37,6 +37,8 @@ public:
 
     // "station-log.sqlite" in the platform's folder for the program's data.
     static QString defaultPath();
+    // Where it goes when the settings are kept in `folder` (--config-home).
+    static QString pathIn(const QString &folder);
 
     QString path() const { return writer_.path(); }
     LogWriter &writer() { return writer_; }

@@ -54,15 +54,17 @@ QString pcDateText(const QDateTime &now, const QLocale &locale)
 
 bool DailyClockSync::onClockTick(const QDateTime &now)
 {
+    // Compared as the wall clock shows them: on the night the clocks jump over
+    // 03:15 the first tick after the jump is the one that crosses it, and the
+    // repeated hour in autumn crosses it a second time on the same day only.
+    const auto wall = [](const QDateTime &t) { return QDateTime(t.date(), t.time(), Qt::UTC); };
     // The latest 03:15:00 at or before now.
     QDate dueDay = now.date();
     if (now.time() < syncTime())
         dueDay = dueDay.addDays(-1);
-    QDateTime due = now;
-    due.setDate(dueDay);
-    due.setTime(syncTime());
+    const QDateTime due(dueDay, syncTime(), Qt::UTC);
     bool fire = false;
-    if (previous_ < due && due <= now && dueDay != lastDueDay_) {
+    if (wall(previous_) < due && due <= wall(now) && dueDay != lastDueDay_) {
         lastDueDay_ = dueDay;
         const int year = now.date().year();
         fire = year >= kFirstSendableYear && year <= kLastSendableYear;

@@ -109,9 +109,17 @@ std::vector<KeyBinding> recordKeys(SettingsRecord &r)
     add("GetMP3Tag", &r.GetMP3Tag);
     add("ShutDown", &r.ShutDown);
     add("SettingsAtStart", &r.SettingsAtStart);
+    add("AutoReconnect", &r.AutoReconnect);
     // No alarm command is no key, as an unassigned port is.
     k.push_back({QStringLiteral("AlarmCommand"), &r.AlarmCommand, false, true});
-    // The port map: a COM number without a key uses its default device.
+    return k;
+}
+
+std::vector<KeyBinding> portMapKeys(SettingsRecord &r)
+{
+    // A COM number without a key uses its default device.
+    std::vector<KeyBinding> k;
+    k.reserve(kComPorts);
     for (int n = 1; n <= kComPorts; ++n)
         k.push_back({numbered("COMDevice", n), &r.COMDevice[n], false, true});
     return k;

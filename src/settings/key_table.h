@@ -25,6 +25,9 @@ struct KeyBinding {
 // Families are generated here by rule; nothing else names a key.
 std::vector<KeyBinding> recordKeys(SettingsRecord &record);
 
+// The port map: "COMDevice1".."COMDevice16".
+std::vector<KeyBinding> portMapKeys(SettingsRecord &record);
+
 // The scheduler's keys: "Scheme 0".."Scheme 20", "SchemeValue 0".."SchemeValue 20", SchemeEnable.
 std::vector<KeyBinding> scheduleKeys(SettingsRecord &record);
 

@@ -41,6 +41,9 @@ QStringList Settings::loadAll()
     SettingsRecord defaults;
     loadKeys(recordKeys(record_), recordKeys(defaults), store_, repaired);
     loadKeys(scheduleKeys(record_), scheduleKeys(defaults), store_, repaired);
+    loadKeys(portMapKeys(record_), portMapKeys(defaults), store_, repaired);
+    portMapStored_ = record_.COMDevice;
+    portMapKnown_ = true;
     loadSchedule();
 
     if (record_.MODE != kModeClassicAlias && record_.MODE != kModeClassic && record_.MODE != kModeSmall)
@@ -53,7 +56,34 @@ bool Settings::saveAll()
     // At exit the transmitter is sent power 0 without forgetting the operator's power.
     saveKeys(recordKeys(record_), store_, record_.shutDownInProgress ? QStringLiteral("TXPower") : QString());
     saveSchedule();
+    savePortMap();
     return store_.sync();
+}
+
+// Another program may assign a device to a COM number while this one runs
+// (the virtual transmitter does), so only what changed here is written.
+void Settings::savePortMap()
+{
+    const std::vector<KeyBinding> keys = portMapKeys(record_);
+    for (int n = 1; n <= kComPorts; ++n) {
+        if (portMapKnown_ && record_.COMDevice[n] == portMapStored_[n])
+            continue;
+        saveKeys({keys[n - 1]}, store_);
+        portMapStored_[n] = record_.COMDevice[n];
+    }
+    portMapKnown_ = true;
+}
+
+void Settings::reloadPortMap()
+{
+    store_.sync();
+    const std::vector<KeyBinding> keys = portMapKeys(record_);
+    for (int n = 1; n <= kComPorts; ++n) {
+        if (record_.COMDevice[n] != portMapStored_[n])
+            continue; // changed here and not written yet: this program's choice stands
+        const QString text = store_.value(keys[n - 1].key).value_or(QString());
+        record_.COMDevice[n] = portMapStored_[n] = text;
+    }
 }
 
 void Settings::loadSchedule()

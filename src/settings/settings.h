@@ -22,6 +22,10 @@ public:
     // switched off at exit), then the schedule. False when the store could not be written.
     bool saveAll();
 
+    // The port map as the store has it now, for the COM numbers whose device
+    // this program has not changed since it last read or wrote them.
+    void reloadPortMap();
+
     // The scheduler list <-> its 21 stored slots, tick values and SchemeEnable.
     void loadSchedule();
     void saveSchedule();
@@ -29,8 +33,13 @@ public:
     SettingsRecord &record() { return record_; }
 
 private:
+    void savePortMap();
+
     SettingsRecord &record_;
     SettingsStore &store_;
+    // The port map as last read from or written to the store.
+    std::array<QString, kComPorts + 1> portMapStored_{};
+    bool portMapKnown_ = false;
 };
 
 } // namespace zfm

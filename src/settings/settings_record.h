@@ -100,6 +100,8 @@ struct SettingsRecord {
     QString GetMP3Tag = QStringLiteral("c:\\SongName.txt");
     bool ShutDown = false;
     bool SettingsAtStart = false;
+    // A lost or missing port pauses the automatic work and is tried again.
+    bool AutoReconnect = false;
     // Started when an alarm lamp lights or goes out; empty: none.
     QString AlarmCommand;
 

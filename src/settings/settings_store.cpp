@@ -1,5 +1,6 @@
 #include "settings/settings_store.h"
 
+#include <QDir>
 #include <QLockFile>
 #include <QSettings>
 #include <QStringList>
@@ -86,5 +87,12 @@ bool PlatformStore::sync()
 }
 
 QString PlatformStore::fileName() const { return settings_->fileName(); }
+
+void PlatformStore::useFolder(const QString &folder)
+{
+    const QString path = QDir(folder).absolutePath();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path);
+}
 
 } // namespace zfm

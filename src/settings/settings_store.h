@@ -51,6 +51,10 @@ public:
 
     QString fileName() const;
 
+    // Keeps the store under `folder` instead of the per-user folder, for the
+    // rest of this process; called before the first store is opened.
+    static void useFolder(const QString &folder);
+
     static const QString kOrganisation;
     static const QString kApplication;
     static const QString kSection;

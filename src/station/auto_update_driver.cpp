@@ -4,17 +4,25 @@
 #include "autoupdate/update_scripts.h"
 #include "link/line_owner.h"
 
-#include <memory>
+#include <QDir>
+
+#include <utility>
 
 namespace zfm {
 
 AutoUpdateDriver::AutoUpdateDriver(LineOwner &line, AutoUpdateEngine &engine, QObject *parent)
-    : QObject(parent), line_(line), engine_(engine)
+    : AutoUpdateDriver(line, engine, readTextFile, FileReader::kTimeLimitMs, parent)
+{
+}
+
+AutoUpdateDriver::AutoUpdateDriver(
+    LineOwner &line, AutoUpdateEngine &engine, FileReader::ReadFunction read, int readLimitMs, QObject *parent)
+    : QObject(parent), line_(line), engine_(engine), reader_(std::move(read), readLimitMs)
 {
     timer_.setInterval(kTickMs);
     connect(&timer_, &QTimer::timeout, this, &AutoUpdateDriver::tick);
     connect(&line_, &LineOwner::jobsChanged, this, [this] {
-        if (!late_ || !timer_.isActive() || !line_.isIdle())
+        if (!late_ || ticking_ || !timer_.isActive() || !line_.isIdle())
             return;
         // The next tick follows a whole period after this one: two reads of
         // the files are always a second apart, however late the first.
@@ -27,55 +35,131 @@ void AutoUpdateDriver::start() { timer_.start(); }
 
 void AutoUpdateDriver::stop() { timer_.stop(); }
 
+void AutoUpdateDriver::setPaused(bool paused) { paused_ = paused; }
+
+bool AutoUpdateDriver::readBackBusy() const { return line_.has(JobKind::ReadBack); }
+
 void AutoUpdateDriver::tick()
 {
     // A tick that finds the line in use is late, never dropped: it runs the
     // moment the line is free, so what it reads goes out at once and the title
     // on air is never one overtaken while its upload waited behind another.
-    if (!line_.isIdle()) {
+    if (ticking_ || !line_.isIdle()) {
         late_ = true;
         return;
     }
     late_ = false;
-    AutoUpdateTickResult r = engine_.tick(line_.has(JobKind::ReadBack));
-    if (!r.message.isEmpty()) {
-        emit message(r.message);
+    if (!engine_.readsFiles()) {
+        engine_.tick(TextFile{}, readBackBusy()); // counted: reads a second apart stay consecutive
         return;
     }
-    if (r.psUpload.empty()) {
-        if (r.runRtPart)
-            submitRtPart();
-        return;
-    }
-    Job ps;
-    ps.kind = JobKind::AutoPs;
-    ps.script = [script = std::move(r.psUpload)] { return script; };
-    ps.done = [this, runRt = r.runRtPart](const JobEnd &end) {
-        engine_.psUploadFinished(end.completed());
-        // A failed upload ends the tick: one message per failure.
-        if (end.completed() && runRt)
-            submitRtPart();
-    };
-    line_.submit(std::move(ps));
+    ticking_ = true;
+    reader_.read(engine_.psPath(), AutoUpdateEngine::kPsReadLimit, [this](const TextFile &file) { psFileRead(file); });
 }
 
-void AutoUpdateDriver::submitRtPart()
+void AutoUpdateDriver::noteRead(const TextFile &file, const QString &path)
 {
-    // Whether this look at the RT file found a new line to send.
-    auto sends = std::make_shared<bool>(false);
-    Job rt;
-    rt.kind = JobKind::AutoRt;
-    rt.script = [this, sends] {
-        WireScript s = rtLeadInScript();
-        const WireScript upload = engine_.rtPart(line_.has(JobKind::ReadBack));
-        *sends = !upload.empty();
-        return s.append(upload);
-    };
-    rt.done = [this, sends](const JobEnd &end) {
-        if (*sends)
-            engine_.rtUploadFinished(end.completed());
-    };
-    line_.submit(std::move(rt));
+    // Once per spell: a share that hangs for an hour is one message, not 3600.
+    if (file.status != TextFile::Status::TimedOut) {
+        hangReported_ = false;
+        return;
+    }
+    if (std::exchange(hangReported_, true))
+        return;
+    emit message(QStringLiteral("The file %1 did not answer within %2 s (a network share that does not respond?). "
+                                "The automatic update goes on and reads it again every second.")
+                     .arg(QDir::toNativeSeparators(path))
+                     .arg(reader_.timeLimitMs() / 1000.0));
+}
+
+void AutoUpdateDriver::psFileRead(const TextFile &file)
+{
+    noteRead(file, engine_.psPath());
+    AutoUpdateTickResult r = engine_.tick(file, readBackBusy());
+    if (!r.message.isEmpty()) {
+        emit message(r.message);
+        endTick();
+        return;
+    }
+    // What the line is owed went out meanwhile, or is going: this tick's
+    // decision is taken again by the next one.
+    if (line_.has(JobKind::AutoPs) || line_.has(JobKind::AutoRt)) {
+        endTick();
+        return;
+    }
+    if (r.psUpload.empty() || paused_) {
+        if (r.runRtPart)
+            rtPart();
+        else
+            endTick();
+        return;
+    }
+    const bool thenRt = r.runRtPart;
+    const bool queued = submitUpload(JobKind::AutoPs, std::move(r.psUpload), [this, thenRt](bool completed) {
+        engine_.psUploadFinished(completed);
+        // A failed upload ends the tick: one message per failure.
+        if (completed && thenRt)
+            rtPart();
+        else
+            endTick();
+    });
+    if (!queued)
+        endTick();
+}
+
+bool AutoUpdateDriver::submitUpload(JobKind kind, WireScript script, std::function<void(bool completed)> done)
+{
+    if (script.empty())
+        return false;
+    Job job;
+    job.kind = kind;
+    job.script = [script = std::move(script)] { return script; };
+    job.done = [done = std::move(done)](const JobEnd &end) { done(end.completed()); };
+    return line_.submit(std::move(job));
+}
+
+void AutoUpdateDriver::rtPart()
+{
+    reader_.read(engine_.rtPath(), AutoUpdateEngine::kRtReadLimit, [this](const TextFile &file) {
+        noteRead(file, engine_.rtPath());
+        if (paused_) {
+            engine_.rtPart(file, readBackBusy()); // the RT box follows the file
+            endTick();
+            return;
+        }
+        // Whether this look at the RT file found a new line to send.
+        auto sends = std::make_shared<bool>(false);
+        Job rt;
+        rt.kind = JobKind::AutoRt;
+        rt.script = [this, sends, file] {
+            WireScript s = rtLeadInScript();
+            const WireScript upload = engine_.rtPart(file, readBackBusy());
+            *sends = !upload.empty();
+            return s.append(upload);
+        };
+        rt.done = [this, sends](const JobEnd &end) {
+            if (*sends)
+                engine_.rtUploadFinished(end.completed());
+            endTick();
+        };
+        if (!line_.submit(std::move(rt)))
+            endTick();
+    });
+}
+
+void AutoUpdateDriver::sendOwed()
+{
+    submitUpload(JobKind::AutoRt, engine_.owedRtUpload(), [this](bool c) { engine_.rtUploadFinished(c); });
+    submitUpload(JobKind::AutoPs, engine_.owedPsUpload(), [this](bool c) { engine_.psUploadFinished(c); });
+}
+
+void AutoUpdateDriver::endTick()
+{
+    ticking_ = false;
+    if (late_ && timer_.isActive() && line_.isIdle()) {
+        timer_.start();
+        tick();
+    }
 }
 
 } // namespace zfm

@@ -3,6 +3,8 @@
 #include "link/clock.h"
 #include "link/line_owner.h"
 
+#include <utility>
+
 namespace zfm {
 
 DailyClock::DailyClock(LineOwner &line, const SettingsRecord &record, const Clock &clock, QObject *parent)
@@ -27,7 +29,26 @@ void DailyClock::tick()
     emit clockShown(pcTime_, pcDate_);
     if (!daily_.onClockTick(now))
         return;
+    if (paused_)
+        owed_ = true;
+    else
+        submitSync();
+}
+
+void DailyClock::sendOwed()
+{
+    if (std::exchange(owed_, false))
+        submitSync();
+}
+
+void DailyClock::submitSync()
+{
     Job sync;
+    // One that meets the port away is sent again when it is back.
+    sync.done = [this](const JobEnd &end) {
+        if (end.outcome == JobEnd::Outcome::Failed)
+            owed_ = true;
+    };
     sync.kind = JobKind::ClockSync;
     sync.script = [this] { return synchronizeTimeScript(record_); };
     line_.submit(std::move(sync));

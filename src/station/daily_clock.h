@@ -25,6 +25,10 @@ public:
     void start();
     void stop();
     void tick();
+    // While the port is away a synchronisation that falls due is kept, and
+    // sendOwed() sends it once the port is back.
+    void setPaused(bool paused) { paused_ = paused; }
+    void sendOwed();
 
     // The texts of the labels as of the last tick.
     QString pcTime() const { return pcTime_; }
@@ -34,6 +38,8 @@ signals:
     void clockShown(const QString &time, const QString &date);
 
 private:
+    void submitSync();
+
     LineOwner &line_;
     const SettingsRecord &record_;
     const Clock &clock_;
@@ -41,6 +47,8 @@ private:
     QTimer timer_;
     QString pcTime_;
     QString pcDate_;
+    bool paused_ = false;
+    bool owed_ = false;
 };
 
 } // namespace zfm

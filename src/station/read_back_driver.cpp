@@ -21,6 +21,7 @@ void ReadBackDriver::readRds()
 {
     Job job;
     job.kind = JobKind::ReadBack;
+    job.attended = true;
     job.script = [this] {
         begin();
         return readBackRequestScript(record_);

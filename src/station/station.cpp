@@ -21,7 +21,13 @@ Station::Station(SettingsStore &store, const Clock &clock, QObject *parent)
       readBack_(line_, record_, autoUpdate_),
       autoUpdateDriver_(line_, autoUpdate_),
       scheduler_(record_, clock_),
-      dailyClock_(line_, record_, clock_)
+      dailyClock_(line_, record_, clock_),
+      reconnector_(line_, [this] {
+          // The device may have been assigned again meanwhile (a by-id path
+          // needs nothing of the kind; the virtual transmitter does).
+          settings_.reloadPortMap();
+          return openPortScript();
+      })
 {
     connect(&line_, &LineOwner::statusChanged, this, &Station::statusChanged);
     connect(&line_, &LineOwner::confirmationRequested, this, &Station::confirmationRequested);
@@ -34,12 +40,24 @@ Station::Station(SettingsStore &store, const Clock &clock, QObject *parent)
     connect(&readBack_, &ReadBackDriver::recordEdited, this, &Station::recordEdited);
     connect(&readBack_, &ReadBackDriver::message, this, &Station::tell);
     connect(&autoUpdateDriver_, &AutoUpdateDriver::message, this, &Station::tell);
+    // The automatic update saves as it takes titles: its failures count too.
+    connect(&autoUpdate_, &AutoUpdateEngine::saved, this, &Station::reportSave);
     connect(&dailyClock_, &DailyClock::clockShown, this, &Station::clockShown);
     connect(&scheduler_, &ScheduleDriver::schemeApplied, this, [this] {
         recordEdited(); // the frequency display and the power slider follow
         // Nobody is there to confirm the static PS: the frame goes as it is.
-        submitSendSettings();
+        if (portAway_)
+            settingsOwed_ = true;
+        else
+            submitSendSettings();
     });
+    // Whatever ends while the port is away (a try, a button's job), the
+    // status line says what the program is doing.
+    connect(&line_, &LineOwner::jobEnded, this, [this] {
+        if (portAway_ && !exiting_)
+            showReconnecting();
+    });
+    connect(&reconnector_, &Reconnector::reconnected, this, &Station::portBack);
 }
 
 Station::~Station()
@@ -77,10 +95,7 @@ void Station::start()
 
     Job open;
     open.kind = JobKind::PortOpen;
-    open.script = [this] {
-        WireScript s;
-        return s.pause(kWritePauseMs).openWithLine(lineSettingsForSpeed(record_.COMSpeed));
-    };
+    open.script = [this] { return openPortScript(); };
     open.done = [this](const JobEnd &end) {
         if (!end.completed())
             return; // reported; "Send settings at Start" is skipped
@@ -91,9 +106,17 @@ void Station::start()
     line_.submit(std::move(open));
 }
 
-void Station::save()
+WireScript Station::openPortScript() const
 {
-    if (settings_.saveAll()) {
+    WireScript s;
+    return s.pause(kWritePauseMs).openWithLine(lineSettingsForSpeed(record_.COMSpeed));
+}
+
+void Station::save() { reportSave(settings_.saveAll()); }
+
+void Station::reportSave(bool written)
+{
+    if (written) {
         // Written again: a later failure is a new one and is reported again.
         storeFailureReported_ = false;
         return;
@@ -131,13 +154,25 @@ void Station::tabSelected()
     refreshButtons();
 }
 
-void Station::onLineFailed(const LinkFailure &failure)
+void Station::onLineFailed(const LinkFailure &failure, JobKind kind, bool attended)
 {
     // On the way out the line is let go: nothing more to say about it.
     if (exiting_ && failure.kind == LinkFailure::Kind::LineLost)
         return;
+    if (record_.AutoReconnect && !exiting_) {
+        // A scheme's settings (or start-up's) queued when the line went are
+        // sent once it is back.
+        if (kind == JobKind::SendSettings && !attended)
+            settingsOwed_ = true;
+        if (!portAway_)
+            portAway(failure);
+        else if (attended)
+            tell(failure.message()); // a button pressed while the port is away
+        return;
+    }
     tell(failure.message());
-    if (failure.kind == LinkFailure::Kind::LineLost)
+    // With reconnecting chosen the automatic work is never switched off.
+    if (failure.kind == LinkFailure::Kind::LineLost || record_.AutoReconnect || kind == JobKind::Reconnect)
         return;
     // The failure action of every sender when the port cannot be opened: the
     // automatic update and the automatic status read would only meet the same
@@ -149,31 +184,35 @@ void Station::onLineFailed(const LinkFailure &failure)
     }
 }
 
-void Station::submitScript(JobKind kind, std::function<WireScript()> script)
+void Station::submitScript(JobKind kind, std::function<WireScript()> script, bool attended)
 {
     Job job;
     job.kind = kind;
+    job.attended = attended;
     job.script = std::move(script);
     line_.submit(std::move(job));
 }
 
-void Station::submitSendSettings()
+void Station::submitSendSettings(bool attended)
 {
-    submitScript(JobKind::SendSettings, [this] {
-        const Attended attended = sendSettingsAttended_ ? Attended::Yes : Attended::No;
-        sendSettingsAttended_ = false;
-        WireScript script = sendSettingsScript(record_, attended);
-        if (!isSmallFamily(record_))
-            save(); // AFNum was recomputed
-        return script;
-    });
+    submitScript(
+        JobKind::SendSettings,
+        [this] {
+            const Attended attended = sendSettingsAttended_ ? Attended::Yes : Attended::No;
+            sendSettingsAttended_ = false;
+            WireScript script = sendSettingsScript(record_, attended);
+            if (!isSmallFamily(record_))
+                save(); // AFNum was recomputed
+            return script;
+        },
+        attended);
 }
 
 void Station::sendSettings()
 {
     sendSettingsAttended_ = true;
     tabReleased_ = false;
-    submitSendSettings();
+    submitSendSettings(true);
 }
 
 void Station::sendRtAndPs()
@@ -205,6 +244,68 @@ void Station::setAutoRead(bool ticked)
     record_.AutoRead = ticked;
     save();
     refreshButtons();
+}
+
+void Station::setAutoReconnect(bool ticked)
+{
+    record_.AutoReconnect = ticked;
+    save();
+    if (!ticked && portAway_) {
+        // Back to the failure action of every sender the next time the port fails.
+        reconnector_.stop();
+        portAway_ = false;
+        pauseAutomaticWork(false);
+        emit statusChanged(QStringLiteral("Ready"), 0);
+    }
+}
+
+// The automatic work is paused, not switched off: its options stay as they
+// are stored, and what falls due meanwhile is sent once the port is back.
+void Station::portAway(const LinkFailure &failure)
+{
+    portAway_ = true;
+    pauseAutomaticWork(true);
+    reconnector_.begin();
+    tell(failure.message()
+        + QStringLiteral("\n\nThe program keeps trying to reconnect to COM %1; the automatic work is paused until "
+                         "the port is back.")
+              .arg(record_.COMSelected));
+    showReconnecting();
+}
+
+void Station::pauseAutomaticWork(bool paused)
+{
+    autoUpdateDriver_.setPaused(paused);
+    dailyClock_.setPaused(paused);
+    if (paused)
+        statusReader_.stop();
+    else if (!exiting_)
+        statusReader_.start();
+}
+
+void Station::showReconnecting()
+{
+    emit statusChanged(QStringLiteral("Reconnecting to COM %1 ...").arg(record_.COMSelected), 0);
+}
+
+// What fell due while the port was away goes out once, in this order: the
+// RadioText and the title's PS list (the device may have lost them with its
+// line), the settings a scheme applied meanwhile, the clock synchronisation.
+void Station::portBack()
+{
+    portAway_ = false;
+    pauseAutomaticWork(false);
+    emit statusChanged(QStringLiteral("Reconnected to COM %1").arg(record_.COMSelected), 0);
+    autoUpdate_.deviceForgot();
+    autoUpdateDriver_.sendOwed();
+    if (!startedUp_) {
+        // Start-up met a missing port: its end comes now.
+        startedUp_ = true;
+        settingsOwed_ = settingsOwed_ || record_.SettingsAtStart;
+    }
+    if (std::exchange(settingsOwed_, false))
+        submitSendSettings();
+    dailyClock_.sendOwed();
 }
 
 void Station::chooseFamily(int16_t mode)
@@ -246,6 +347,7 @@ void Station::stopTimers()
     autoUpdateDriver_.stop();
     scheduler_.stop();
     dailyClock_.stop();
+    reconnector_.stop();
 }
 
 void Station::exit()

@@ -10,6 +10,7 @@
 #include "station/buttons.h"
 #include "station/daily_clock.h"
 #include "station/read_back_driver.h"
+#include "station/reconnector.h"
 #include "station/schedule_driver.h"
 #include "station/status_reader.h"
 
@@ -69,6 +70,11 @@ public:
     void readRds();
     // "Auto read TX": stores AutoRead.
     void setAutoRead(bool ticked);
+    // "Reconnect automatically when the port is lost": stores AutoReconnect.
+    void setAutoReconnect(bool ticked);
+    // The port is away and the program keeps trying it ("AutoReconnect").
+    bool isPortAway() const { return portAway_; }
+    const Reconnector &reconnector() const { return reconnector_; }
     // The device family: MODE and its speed code, stored at once; the line
     // takes the speed when the job on it has ended.
     void chooseFamily(int16_t mode);
@@ -111,9 +117,17 @@ signals:
     void exited();
 
 private:
-    void onLineFailed(const LinkFailure &failure);
-    void submitSendSettings();
-    void submitScript(JobKind kind, std::function<WireScript()> script);
+    void onLineFailed(const LinkFailure &failure, JobKind kind, bool attended);
+    WireScript openPortScript() const;
+    void portAway(const LinkFailure &failure);
+    void portBack();
+    void pauseAutomaticWork(bool paused);
+    void showReconnecting();
+    // A store that cannot be written is reported once until a save works again.
+    void reportSave(bool written);
+    void submitSendSettings(bool attended = false);
+    // A job of the operator's (`attended`) or of the automatic work.
+    void submitScript(JobKind kind, std::function<WireScript()> script, bool attended = true);
     void recordEdited();
     void refreshButtons();
     void stopTimers();
@@ -129,6 +143,7 @@ private:
     AutoUpdateDriver autoUpdateDriver_;
     ScheduleDriver scheduler_;
     DailyClock dailyClock_;
+    Reconnector reconnector_;
     Buttons buttons_;
     // The operator pressed "Send settings": the next one confirms the static PS.
     bool sendSettingsAttended_ = false;
@@ -136,6 +151,10 @@ private:
     bool startedUp_ = false;
     bool exiting_ = false;
     bool storeFailureReported_ = false;
+    bool portAway_ = false;
+    // A scheme applied, or start-up's "Send settings at Start" fell due, while
+    // the port was away: sent once it is back.
+    bool settingsOwed_ = false;
 };
 
 } // namespace zfm

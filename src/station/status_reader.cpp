@@ -40,6 +40,7 @@ void StatusReader::request(bool quiet)
     job.kind = JobKind::StatusRequest;
     job.script = [] { return statusRequestScript(); };
     job.reply = AwaitedReply{AwaitedReply::Kind::Status, kWatchdogMs};
+    job.attended = !quiet;
     job.done = [this, quiet](const JobEnd &end) {
         if (end.completed())
             emit replyReceived(std::get<StatusReply>(end.reply));

@@ -46,15 +46,21 @@ protected:
         else
             EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(*bytes) == bytes->size());
     }
-    Tick tick(bool readBackBusy = false)
+    TextFile psFile() const { return readTextFile(record.AutoPSPath, AutoUpdateEngine::kPsReadLimit); }
+    TextFile rtFile() const { return readTextFile(record.AutoRTPath, AutoUpdateEngine::kRtReadLimit); }
+    // `completes`: whether the uploads reach the device; a failed one ends the tick.
+    Tick tick(bool readBackBusy = false, bool completes = true)
     {
-        Tick t{engine.tick(readBackBusy), {}};
-        if (!t.psUpload.empty())
-            engine.psUploadFinished(true);
+        Tick t{engine.tick(psFile(), readBackBusy), {}};
+        if (!t.psUpload.empty()) {
+            engine.psUploadFinished(completes);
+            if (!completes)
+                return t;
+        }
         if (t.runRtPart)
-            t.rtUpload = engine.rtPart(readBackBusy);
+            t.rtUpload = engine.rtPart(rtFile(), readBackBusy);
         if (!t.rtUpload.empty())
-            engine.rtUploadFinished(true);
+            engine.rtUploadFinished(completes);
         return t;
     }
     // A title file its writer has finished: seen on two ticks.
@@ -115,8 +121,8 @@ TEST_F(AutoUpdate, PsUploadScriptAndLastSentTitle)
     engine.setDelay(3);
     engine.setInsertDate(true);
     write(record.AutoPSPath, QByteArray("ABCDEFGHIJ"));
-    engine.tick(false);
-    WireScript s = engine.tick(false).psUpload;
+    engine.tick(psFile(), false);
+    WireScript s = engine.tick(psFile(), false).psUpload;
     EXPECT_EQ(s.steps().front(), Step(step::Pause{10}));
     EXPECT_EQ(s.steps()[1], Step(step::Open{lineSettingsForSpeed(record.COMSpeed)}));
     EXPECT_EQ(s.steps()[s.steps().size() - 2], Step(step::Close{}));
@@ -128,10 +134,10 @@ TEST_F(AutoUpdate, PsUploadScriptAndLastSentTitle)
 
     // A failed upload leaves lastSentTitle, so the next tick sends the list again.
     engine.psUploadFinished(false);
-    ASSERT_FALSE(engine.tick(false).psUpload.empty());
+    ASSERT_FALSE(engine.tick(psFile(), false).psUpload.empty());
     engine.psUploadFinished(true);
     EXPECT_EQ(record.lastSentTitle, QStringLiteral("ABCDEFGHIJ"));
-    EXPECT_TRUE(engine.tick(false).psUpload.empty());
+    EXPECT_TRUE(engine.tick(psFile(), false).psUpload.empty());
 }
 
 TEST_F(AutoUpdate, AnUnreadablePsFileSwitchesOffOnTheSecondTick)
@@ -195,7 +201,7 @@ TEST_F(AutoUpdate, RtPart)
         step::Write{QByteArray(1, '\0')}, step::Pause{10}, step::Write{"RT"}, step::Pause{10}, step::Write{"\x01"},
         step::Pause{10}, step::Status{QStringLiteral("Sending RT to RDS encoder... 50%"), 1}, step::Write{"Hi\r\r\r"},
         step::Pause{10}, step::Write{"\x02"}, step::Pause{10}, step::Ready{}};
-    EXPECT_EQ(autoRtUploadScript(hi).steps(), expected);
+    EXPECT_EQ(autoRtUploadScript(hi, hi.RT).steps(), expected);
     EXPECT_EQ(rtLeadInScript().totalPauseMs(), 200);
 }
 
@@ -256,4 +262,86 @@ TEST_F(AutoUpdate, RestoreAndSwitchingBackOn)
     engine.setPsUpdate(false);
     engine.setPsUpdate(true);
     EXPECT_EQ(stored().AutoPS, 2);
+}
+
+// Uploads that did not reach the device are sent again, once they can be;
+// the device is sent what it lost when its line comes back.
+TEST_F(AutoUpdate, WhatFailedIsSentAgain)
+{
+    engine.setRtUpdate(true);
+    write(record.AutoRTPath, QByteArray("On air: Mira"));
+    const Tick failed = (settle("Mira,Tides"), tick(false, false));
+    ASSERT_TRUE(failed.psUpload.empty()); // the title went out with settle()
+    // The RT line was taken, but its upload failed: the box now equals the file.
+    write(record.AutoRTPath, QByteArray("On air: Aurora"));
+    tick();
+    EXPECT_FALSE(tick(false, false).rtUpload.empty());
+    EXPECT_EQ(engine.rtBoxText(), QStringLiteral("On air: Aurora"));
+    const Tick again = tick();
+    EXPECT_EQ(again.rtUpload.bytes(), commandFrame(1, "RT", "On air: Aurora\r\r\r"));
+    EXPECT_TRUE(tick().rtUpload.empty());
+
+    // A list that failed goes again; then nothing until the title changes.
+    write(record.AutoPSPath, QByteArray("Next,Song"));
+    tick();
+    EXPECT_FALSE(tick(false, false).psUpload.empty());
+    EXPECT_FALSE(tick().psUpload.empty());
+    EXPECT_EQ(record.lastSentTitle, QStringLiteral("Next Song"));
+    EXPECT_TRUE(tick().psUpload.empty());
+
+    // The device lost everything: both once more, the list at the next tick.
+    engine.deviceForgot();
+    EXPECT_EQ(engine.owedRtUpload().bytes(), commandFrame(1, "RT", "On air: Aurora\r\r\r"));
+    const Tick owed = tick();
+    EXPECT_FALSE(owed.psUpload.empty());
+    EXPECT_FALSE(owed.rtUpload.empty());
+    const Tick after = tick();
+    EXPECT_TRUE(after.psUpload.empty() && after.rtUpload.empty());
+}
+
+// Switched back on after the title file went missing: one upload, of the
+// title the file holds now, once two reads agree; none when it is the title
+// whose list the device already has.
+TEST_F(AutoUpdate, SwitchedBackOnAfterAMissingFileSendsOneList)
+{
+    for (const QByteArray next : {"Next,Song", "Mira,Tides"}) {
+        SCOPED_TRACE(next.toStdString());
+        engine.restore();
+        engine.setPsUpdate(true);
+        settle("Mira,Tides");
+        ASSERT_EQ(record.lastSentTitle, QStringLiteral("Mira Tides"));
+        write(record.AutoPSPath, std::nullopt);
+        tick();
+        ASSERT_EQ(tick().message, kFileNotFoundMessage);
+
+        write(record.AutoPSPath, next);
+        engine.setPsUpdate(true);
+        QStringList sent;
+        for (int i = 0; i < 4; ++i) {
+            if (!tick().psUpload.empty())
+                sent << engine.titleDisplay();
+        }
+        EXPECT_EQ(sent, next == "Next,Song" ? QStringList{"Next Song"} : QStringList{});
+    }
+}
+
+// A read that did not answer in time decides nothing: no title, no switch-off,
+// the RadioText is not emptied, and it breaks a run of agreeing reads.
+TEST_F(AutoUpdate, AReadThatTimedOutDecidesNothing)
+{
+    engine.setRtUpdate(true);
+    write(record.AutoRTPath, QByteArray("On air"));
+    settle("Mira,Tides");
+    const TextFile hung{TextFile::Status::TimedOut, {}};
+    write(record.AutoPSPath, QByteArray("Next,Song"));
+    engine.tick(psFile(), false);
+    for (int i = 0; i < 3; ++i) {
+        const AutoUpdateTickResult r = engine.tick(hung, false);
+        EXPECT_TRUE(r.message.isEmpty() && r.psUpload.empty() && !r.runRtPart);
+        EXPECT_TRUE(engine.rtPart(hung, false).empty());
+    }
+    EXPECT_EQ(std::pair(record.AutoPS, record.RTSwitch), (std::pair<int16_t, int16_t>(1, 1)));
+    EXPECT_EQ(engine.rtBoxText(), QStringLiteral("On air"));
+    EXPECT_TRUE(tick().psUpload.empty());
+    EXPECT_FALSE(tick().psUpload.empty());
 }

@@ -47,17 +47,25 @@ TEST(PsRebuild, ScrollWindows)
         int delay;
         std::vector<QString> windows;
         int16_t lastDelay;
+        std::optional<QDate> date = std::nullopt;
     };
+    const QDate day(2026, 12, 5);
     const Row rows[] = {
         {"ABCDEFGHIJ", 2, {"ABCDEFGH", "BCDEFGHI", "CDEFGHIJ", "DEFGHIJ "}, 4},
         {"ABCDEFGHIJ", 8, {"ABCDEFGH", "BCDEFGHI", "CDEFGHIJ", "DEFGHIJ "}, 9}, // the list ends at 9
         {"ABCDEFG", 2, {"ABCDEFG "}, 4}, // short titles are a single window
         {"ABC", 0, {"ABC     "}, 2},
+        // The date takes the last window's place...
+        {"ABCDEFGHIJ", 2, {"ABCDEFGH", "BCDEFGHI", "CDEFGHIJ", " 5.12.26"}, 4, day},
+        {"ABCDEFGH", 1, {"ABCDEFGH", " 5.12.26"}, 3, day},
+        // ...but never the only one: a short title stays on air.
+        {"ABCDEFG", 2, {"ABCDEFG ", " 5.12.26"}, 4, day},
+        {"AB", 9, {"AB      ", " 5.12.26"}, 9, day},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.title.toStdString());
         SettingsRecord r = leftovers();
-        rebuildPsList(r, AutoUpdateType::Scroll, row.title, row.delay, std::nullopt);
+        rebuildPsList(r, AutoUpdateType::Scroll, row.title, row.delay, row.date);
         const int last = static_cast<int>(row.windows.size()) - 1;
         for (int i = 0; i <= 64; ++i) {
             const QString text = i <= last ? row.windows[i] : i <= 57 ? kBlank : QStringLiteral("old%1").arg(i);

@@ -116,6 +116,25 @@ TEST_F(SettingsFileDrill, ReadOnlyFileIsReportedOnceAndNothingIsLost)
     EXPECT_EQ(boxes.texts(), (QStringList{kCannotSave, kCannotSave}));
 }
 
+// What the automatic update stores (its options, the titles it takes) is
+// reported the same way when it cannot be written.
+TEST_F(SettingsFileDrill, SavesOfTheAutomaticUpdateAreReportedToo)
+{
+    useDevice();
+    start();
+    const QString file = settingsFile();
+    const auto writable = QFile::permissions(file);
+    {
+        ASSERT_TRUE(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        FileModesApplyToRoot readOnly;
+        find<QCheckBox>("chkInsertDate")->click();
+        find<QCheckBox>("chkInsertDate")->click();
+        runUntil([&] { return !boxes.texts().isEmpty(); }, 3000);
+    }
+    ASSERT_TRUE(QFile::setPermissions(file, writable));
+    EXPECT_EQ(boxes.texts(), QStringList{kCannotSave});
+}
+
 // A file cut off or overwritten between two runs: start-up completes with the
 // defaults for whatever cannot be read, and the program's next save leaves a
 // whole file again.

@@ -2,6 +2,7 @@
 // it is written, pacing and status texts, and the daily trigger at 03:15:00.
 #include "link/clock.h"
 #include "rds/clock_sync.h"
+#include "support/printers.h"
 
 #include <gtest/gtest.h>
 
@@ -110,5 +111,55 @@ TEST(DailyClockSync, FiresOnceWhenTheTicksCross0315)
         DailyClockSync daily(ticks.front().time.addSecs(-1));
         for (const Tick &tick : ticks)
             EXPECT_EQ(daily.onClockTick(tick.time), tick.fires) << what << " " << tick.time.toString().toStdString();
+    }
+}
+
+namespace {
+
+// Pins the process's local time zone for the scope of a test.
+class LocalZone {
+public:
+    explicit LocalZone(const char *zone) : old_(qgetenv("TZ")), had_(qEnvironmentVariableIsSet("TZ"))
+    {
+        qputenv("TZ", zone);
+        tzset();
+    }
+    ~LocalZone()
+    {
+        if (had_)
+            qputenv("TZ", old_);
+        else
+            qunsetenv("TZ");
+        tzset();
+    }
+
+private:
+    QByteArray old_;
+    bool had_;
+};
+
+} // namespace
+
+// Second-by-second ticks through the night of each change of the year, in a
+// zone whose clocks jump over 03:15 in spring and pass it twice in autumn.
+TEST(DailyClockSync, FiresOnceOnTheNightsTheClocksChange)
+{
+    LocalZone helsinki("Europe/Helsinki");
+    const std::tuple<QDate, const char *, int> rows[] = {
+        {QDate(2027, 3, 28), "04:00:00", 3}, // 03:00 becomes 04:00: the first tick after the jump
+        {QDate(2027, 10, 31), "03:15:00", 2}, // 04:00 becomes 03:00: the first 03:15 only
+        {QDate(2027, 6, 1), "03:15:00", 3},
+    };
+    for (const auto &[day, at, utcOffsetHours] : rows) {
+        const QDateTime start(day, QTime(0, 0));
+        ASSERT_EQ(QDateTime(day, QTime(12, 0)).offsetFromUtc(), utcOffsetHours * 3600) << "no time zone data";
+        DailyClockSync daily(start.addSecs(-1));
+        QStringList fired;
+        for (qint64 ms = start.toMSecsSinceEpoch(); ms < start.toMSecsSinceEpoch() + 8 * 3600 * 1000; ms += 1000) {
+            const QDateTime now = QDateTime::fromMSecsSinceEpoch(ms);
+            if (daily.onClockTick(now))
+                fired << now.time().toString(u"HH:mm:ss");
+        }
+        EXPECT_EQ(fired.join(u' '), QString::fromLatin1(at)) << day.toString(Qt::ISODate).toStdString();
     }
 }

@@ -53,17 +53,17 @@ TEST(SettingsStore, EmptyStoreSavesEveryKeyInItsTextForm)
             {"RT3", "Turn your PC into a FM radio station!"}, {"RT6", "Turn your PC into a FM radio station!"},
             {"RTSwitch", "1"}, {"AFNum", "0"}, {"AF1", "125"}, {"AF2", "0"}, {"AF7", "0"}, {"DId0", "1"}, {"DId3", "1"},
             {"DynamicPS", "0"}, {"DynamicRT", "0"}, {"WinAmpVersion", "Studio"}, {"GetMP3Tag", "c:\\SongName.txt"},
-            {"ShutDown", "False"}, {"SettingsAtStart", "False"}, {"Scheme 0", ""}, {"Scheme 20", ""},
-            {"SchemeValue 0", "0"}, {"SchemeValue 20", "0"}, {"SchemeEnable", "0"}};
+            {"ShutDown", "False"}, {"SettingsAtStart", "False"}, {"AutoReconnect", "False"}, {"Scheme 0", ""},
+            {"Scheme 20", ""}, {"SchemeValue 0", "0"}, {"SchemeValue 20", "0"}, {"SchemeEnable", "0"}};
     for (const auto &[key, text] : expected) {
         const auto stored = l.store.value(QLatin1String(key));
         ASSERT_TRUE(stored.has_value()) << key;
         EXPECT_EQ(stored->toStdString(), text) << key;
     }
     // 50 single keys, 100 PS texts, 101 delays, SETTOSAMEDELAY, RT, 8 messages,
-    // RT1..RT6, RTSwitch, AFNum, 7 AFs, 4 DIds and 6 more singles; then the
+    // RT1..RT6, RTSwitch, AFNum, 7 AFs, 4 DIds and 7 more singles; then the
     // schedule. An exact count also proves that no two fields share a key.
-    EXPECT_EQ(l.store.values().size(), 50u + 100 + 101 + 2 + 8 + 6 + 2 + 7 + 4 + 6 + 43);
+    EXPECT_EQ(l.store.values().size(), 50u + 100 + 101 + 2 + 8 + 6 + 2 + 7 + 4 + 7 + 43);
     // A default port map stores nothing.
     EXPECT_FALSE(l.store.value(QStringLiteral("COMDevice2")).has_value());
     EXPECT_FALSE(l.record.RT.isEmpty() || l.record.RTn[0].isEmpty());
@@ -201,4 +201,36 @@ TEST_F(PlatformStoreTest, UnreadableFileActsAsAnEmptyStore)
     SettingsRecord r;
     Settings(r, store).loadAll();
     EXPECT_EQ(r.Pilot, 4);
+}
+
+// Another program (the virtual transmitter, another run's setup window) may
+// assign a device while this one runs: saving does not undo it, and reading
+// the port map again finds it, unless this run changed that number itself.
+TEST(SettingsPortMap, AssignmentsMadeElsewhereSurvive)
+{
+    MemoryStore store;
+    SettingsRecord record;
+    Settings settings(record, store);
+    settings.loadAll();
+    record.COMDevice[3] = QStringLiteral("/dev/mine");
+    ASSERT_TRUE(settings.saveAll());
+
+    store.setValue(QStringLiteral("COMDevice2"), QStringLiteral("/dev/pts/7"));
+    store.setValue(QStringLiteral("COMDevice3"), QStringLiteral("/dev/theirs"));
+    store.setValue(QStringLiteral("COMDevice4"), QStringLiteral("/dev/pts/9"));
+    record.COMDevice[4] = QStringLiteral("/dev/chosen-here");
+    record.TXPower = 12;
+    ASSERT_TRUE(settings.saveAll());
+    EXPECT_EQ(store.value(QStringLiteral("COMDevice2")), QStringLiteral("/dev/pts/7"));
+    EXPECT_EQ(store.value(QStringLiteral("COMDevice4")), QStringLiteral("/dev/chosen-here"));
+
+    store.setValue(QStringLiteral("COMDevice4"), QStringLiteral("/dev/pts/9"));
+    record.COMDevice[4] = QStringLiteral("/dev/chosen-again");
+    settings.reloadPortMap();
+    EXPECT_EQ(record.COMDevice[2], QStringLiteral("/dev/pts/7"));
+    EXPECT_EQ(record.COMDevice[3], QStringLiteral("/dev/theirs"));
+    EXPECT_EQ(record.COMDevice[4], QStringLiteral("/dev/chosen-again"));
+    store.remove(QStringLiteral("COMDevice2"));
+    settings.reloadPortMap();
+    EXPECT_EQ(record.COMDevice[2], QString());
 }

@@ -8,6 +8,7 @@
 #include "station/auto_update_driver.h"
 #include "station/daily_clock.h"
 #include "station/read_back_driver.h"
+#include "station/reconnector.h"
 #include "station/schedule_driver.h"
 #include "station/status_reader.h"
 #include "support/printers.h"
@@ -15,6 +16,7 @@
 #include "virtual_transmitter.h"
 
 #include <QFile>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -204,6 +206,28 @@ TEST_F(Drivers, TheDailyClockSetsTheEncodersClockWhen0315IsCrossed)
     const vt::ClockState &c = device->state().clock;
     EXPECT_EQ(
         std::make_tuple(c.hour, c.minute, c.second, c.year, c.month, c.day), std::make_tuple(3, 15, 1, 2026, 3, 7));
+
+    // While the port is away a synchronisation that falls due is kept, and
+    // sent once when it is back.
+    daily.setPaused(true);
+    clock.set(QDateTime(QDate(2026, 3, 8), QTime(3, 15, 0)));
+    daily.tick();
+    EXPECT_FALSE(line.has(JobKind::ClockSync));
+    daily.setPaused(false);
+    daily.sendOwed();
+    daily.sendOwed();
+    ASSERT_TRUE(idle(15000));
+    EXPECT_EQ(framesNamed("TIME"), 2);
+}
+
+// Tries after the port was lost: every 5 s for half a minute, then less and
+// less often, never less than once a minute.
+TEST(Reconnector, WaitsLongerAsTheTriesFail)
+{
+    std::vector<int> seconds;
+    for (int failed = 0; failed < 12; ++failed)
+        seconds.push_back(Reconnector::delayAfter(failed) / 1000);
+    EXPECT_EQ(seconds, (std::vector<int>{5, 5, 5, 5, 5, 5, 10, 20, 40, 60, 60, 60}));
 }
 
 // The automatic update: a title read on two ticks in a row goes out; a tick
@@ -247,4 +271,64 @@ TEST_F(Drivers, TheAutomaticUpdateSendsAConfirmedTitleAndWaitsForAFreeLine)
     ASSERT_TRUE(runUntil([&] { return engine.titleDisplay() == QStringLiteral("Aurora Vale Blue"); }, 5000));
     EXPECT_EQ(framesNamed("X"), 1);
     EXPECT_EQ(device->state().counters.readBackReplies, 1);
+}
+
+// A title file on a share that stops answering: the read is given up after
+// its time limit, the line and the window's loop go on meanwhile, no second
+// read starts while the first still hangs, and once the share answers again
+// the title goes out.
+TEST_F(Drivers, AHungTitleFileNeverHoldsUpTheLine)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("title.txt"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Mira,Tides\r\n");
+    f.close();
+    engine.restore();
+    engine.setPsPath(file);
+    engine.setInsertDate(false);
+    engine.setRtUpdate(false);
+    engine.setPsUpdate(true);
+
+    std::atomic<int> reads{0}, inFlight{0}, mostInFlight{0};
+    std::atomic<bool> hangs{true};
+    QSemaphore share;
+    auto read = [&](const QString &path, qsizetype limit) {
+        ++reads;
+        mostInFlight = std::max(mostInFlight.load(), ++inFlight);
+        if (hangs)
+            share.acquire();
+        --inFlight;
+        return readTextFile(path, limit);
+    };
+    AutoUpdateDriver driver(line, engine, read, 300);
+    QObject::connect(&driver, &AutoUpdateDriver::message, [this](const QString &m) { messages << m; });
+    driver.start();
+
+    driver.tick();
+    EXPECT_TRUE(driver.isTicking());
+    status.readTx(); // the line is free for others while the file hangs
+    ASSERT_TRUE(runUntil([&] { return device->state().counters.statusReplies == 1 && line.isIdle(); }, 5000));
+    ASSERT_TRUE(runUntil([&] { return !driver.isTicking(); }, 3000));
+    for (int i = 0; i < 3; ++i) {
+        driver.tick();
+        ASSERT_TRUE(runUntil([&] { return !driver.isTicking(); }, 3000));
+    }
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(engine.titleDisplay(), QString());
+    // Said once for the whole spell.
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.front().contains(file)) << messages.front().toStdString();
+
+    hangs = false;
+    share.release();
+    ASSERT_TRUE(runUntil([&] { return inFlight == 0; }, 3000));
+    for (int i = 0; i < 2; ++i) {
+        driver.tick();
+        ASSERT_TRUE(runUntil([&] { return !driver.isTicking() || line.has(JobKind::AutoPs); }, 3000));
+    }
+    EXPECT_TRUE(line.isRunning(JobKind::AutoPs));
+    EXPECT_EQ(engine.titleDisplay(), QStringLiteral("Mira Tides"));
+    EXPECT_EQ(mostInFlight, 1);
 }

@@ -2,16 +2,15 @@
 // pseudo-terminal. Run with --help for the options.
 #include "options.h"
 #include "registration.h"
+#include "settings/settings_store.h"
 #include "virtual_transmitter.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QJsonDocument>
 #include <QSocketNotifier>
 
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -51,12 +50,8 @@ int main(int argc, char **argv)
         return help ? 0 : 2;
     }
     const Options options = *parsed.options;
-    // The settings store reads XDG_CONFIG_HOME at its first use.
-    if (!options.configHome.isEmpty()) {
-        const QString home = QDir(options.configHome).absolutePath();
-        QDir().mkpath(home);
-        ::setenv("XDG_CONFIG_HOME", QFile::encodeName(home).constData(), 1);
-    }
+    if (!options.configHome.isEmpty())
+        zfm::PlatformStore::useFolder(options.configHome);
 
     QCoreApplication app(argc, argv);
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {

@@ -10,7 +10,7 @@ QString usageText()
                           "  --family classic|small   device family (default classic)\n"
                           "  --baud N                 line speed it answers at (default 9600 classic, 38400 small)\n"
                           "  --com N                  assign the line to COM N (key COMDevice<N>) while running\n"
-                          "  --config-home DIR        the program's XDG_CONFIG_HOME for --com (default: yours)\n"
+                          "  --config-home DIR        the program's settings folder for --com (its --config-home)\n"
                           "  --state-file PATH        JSON state, rewritten after every frame and at exit\n"
                           "  --alarm N                alarm mask 0..63 in the status reply (default 5)\n"
                           "  --audio N                audio level 0..207 in the status reply (default 22)\n"

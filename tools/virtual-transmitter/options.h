@@ -29,7 +29,7 @@ struct Options {
     StatusSettings status;
     Faults faults;
     QString stateFile; // JSON state, rewritten after every frame and at exit
-    QString configHome; // registration: the program's XDG_CONFIG_HOME (empty: the default) ...
+    QString configHome; // registration: the program's settings folder (empty: the default) ...
     int com = 0; // ... and the COM number to assign the line to
     bool echo = false; // print every frame on stdout
 

@@ -14,25 +14,30 @@
 
 namespace zfm::vt {
 
-Pty::Pty()
+Pty::Pty() { open(); }
+
+bool Pty::open()
 {
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ < 0)
-        return;
+        return false;
     if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
         ::close(master_);
         master_ = -1;
-        return;
+        return false;
     }
     char name[128] = {};
     if (::ptsname_r(master_, name, sizeof name) != 0) {
         ::close(master_);
         master_ = -1;
-        return;
+        return false;
     }
     slavePath_ = QString::fromLocal8Bit(name);
-    linkDir_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/zfm-vt-XXXXXX"));
+    // The same link every time, as an adapter's by-id name.
+    if (!linkDir_)
+        linkDir_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/zfm-vt-XXXXXX"));
     const QString link = linkDir_->filePath(QStringLiteral("ttyVT"));
+    QFile::remove(link);
     if (linkDir_->isValid() && QFile::link(slavePath_, link))
         slavePath_ = link;
     heldSlave_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -47,6 +52,13 @@ Pty::Pty()
         t.c_cc[VTIME] = 0;
         ::ioctl(heldSlave_, TCSETS2, &t);
     }
+    return true;
+}
+
+bool Pty::reopen()
+{
+    hangUp();
+    return open();
 }
 
 Pty::~Pty()

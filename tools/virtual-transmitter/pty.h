@@ -34,8 +34,12 @@ public:
 
     // Simulates pulling the cable: the program's next write or read fails.
     void hangUp();
+    // Plugs it back in: a new line under the same path.
+    bool reopen();
 
 private:
+    bool open();
+
     int master_ = -1;
     int heldSlave_ = -1;
     std::unique_ptr<QTemporaryDir> linkDir_;

@@ -6,7 +6,7 @@ namespace zfm::vt {
 
 // Assigns the simulator's line to a COM number in the program's settings
 // store ("COMDevice<n>") for as long as this object lives. The store is the
-// platform one, so XDG_CONFIG_HOME must be set before the first use.
+// platform one: its folder (PlatformStore::useFolder) is chosen before the first use.
 class Registration {
 public:
     Registration(int comNumber, const QString &devicePath);

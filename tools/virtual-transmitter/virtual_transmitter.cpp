@@ -18,6 +18,11 @@ constexpr int kGarbageLength = 16;
 VirtualTransmitter::VirtualTransmitter(Options options, QObject *parent) : QObject(parent), options_(std::move(options))
 {
     started_.start();
+    listen();
+}
+
+void VirtualTransmitter::listen()
+{
     if (!pty_.isValid())
         return;
     // Reads must never block the event loop; the reply thread waits for room itself.
@@ -26,6 +31,20 @@ VirtualTransmitter::VirtualTransmitter(Options options, QObject *parent) : QObje
     notifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, &VirtualTransmitter::onReadable);
     sender_ = std::make_unique<ReplySender>(fd);
+}
+
+bool VirtualTransmitter::plugIn()
+{
+    if (!hungUp_)
+        return true;
+    if (!pty_.reopen())
+        return false;
+    hungUp_ = false;
+    options_.faults.hangupAfter = 0; // the fault has happened
+    listen();
+    log(QStringLiteral("line back"), false, 0);
+    writeStateFile();
+    return true;
 }
 
 VirtualTransmitter::~VirtualTransmitter()

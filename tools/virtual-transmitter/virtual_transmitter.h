@@ -51,6 +51,9 @@ public:
     // Pulls the cable: the program's next write or read on the line fails.
     void hangUp();
     bool isHungUp() const { return hungUp_; }
+    // Plugs it back in: a new line under the same path (as an adapter's
+    // by-id name), the device keeping what it holds.
+    bool plugIn();
 
 signals:
     // One line per frame, per run of malformed bytes and per reply decision.
@@ -58,6 +61,7 @@ signals:
     void lineCut();
 
 private:
+    void listen();
     void onReadable();
     void handle(const FrameEvent &event);
     void onFrame(const RawFrame &frame);

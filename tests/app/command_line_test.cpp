@@ -1,0 +1,275 @@
+// The program's command line: what it makes of its options, the built program
+// answering --help, --version and mistakes, a run on another settings folder
+// and port that leaves the stored port alone, and the manual pages listing
+// exactly the options the programs take.
+#include "app/command_line.h"
+#include "app/port_for_run_store.h"
+#include "app/project.h"
+#include "settings/settings.h"
+#include "settings/settings_store.h"
+#include "support/printers.h"
+#include "support/wait.h"
+#include "virtual_transmitter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace zfm;
+using namespace zfm::test;
+
+namespace {
+
+using Action = CommandLine::Action;
+
+CommandLine parse(QStringList arguments)
+{
+    arguments.prepend(QStringLiteral("/usr/bin/zephyrinefm"));
+    return parseCommandLine(arguments);
+}
+
+struct Finished {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// The built program with these arguments, on the offscreen platform or with
+// no display at all.
+Finished runProgram(const QStringList &arguments, bool display = true)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(QLatin1String(name));
+    if (display)
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(ZFM_PROGRAM), arguments);
+    EXPECT_TRUE(p.waitForFinished(20000)) << arguments.join(QLatin1Char(' ')).toStdString();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+        QString::fromLocal8Bit(p.readAllStandardOutput()), QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
+} // namespace
+
+TEST(CommandLine, OptionsAndMistakes)
+{
+    const QString here = QDir::currentPath();
+    struct Row {
+        QStringList arguments;
+        Action action;
+        int port;
+        bool minimized;
+        QString configHome;
+        QString text; // part of the help, version or refusal
+    };
+    const Row rows[] = {
+        {{}, Action::Run, 0, false, {}, {}},
+        {{"--port", "5"}, Action::Run, 5, false, {}, {}},
+        {{"--port=16"}, Action::Run, 16, false, {}, {}},
+        {{"-port", "1"}, Action::Run, 1, false, {}, {}},
+        {{"--minimized", "--port", "11"}, Action::Run, 11, true, {}, {}},
+        {{"--config-home", "/srv/station b"}, Action::Run, 0, false, "/srv/station b", {}},
+        {{"--config-home", "training"}, Action::Run, 0, false, here + "/training", {}},
+        {{"--port", "0"}, Action::Refuse, 0, false, {},
+            "zephyrinefm: --port takes a COM number from 1 to 16, not '0'."},
+        {{"--port", "17"}, Action::Refuse, 0, false, {}, "not '17'"},
+        {{"--port", "COM3"}, Action::Refuse, 0, false, {}, "not 'COM3'"},
+        {{"--port"}, Action::Refuse, 0, false, {}, "Missing value after '--port'."},
+        {{"--config-home", ""}, Action::Refuse, 0, false, {}, "--config-home needs a folder."},
+        {{"--frequency", "100"}, Action::Refuse, 0, false, {}, "zephyrinefm: Unknown option 'frequency'."},
+        {{"settings.conf"}, Action::Refuse, 0, false, {}, "Unexpected argument 'settings.conf'."},
+        {{"--help"}, Action::ShowHelp, 0, false, {}, "Usage: zephyrinefm [options]\n"},
+        {{"-h", "--bogus"}, Action::Refuse, 0, false, {}, "Unknown option 'bogus'."},
+        {{"--version"}, Action::ShowVersion, 0, false, {}, QStringLiteral("ZephyrineFM+ %1\n").arg(kVersion)},
+        {{"--port", "3", "-v"}, Action::ShowVersion, 0, false, {}, "ZephyrineFM+ "},
+    };
+    for (const Row &row : rows) {
+        const std::string args = row.arguments.join(QLatin1Char(' ')).toStdString();
+        const CommandLine c = parse(row.arguments);
+        EXPECT_EQ(c.action, row.action) << args;
+        EXPECT_TRUE(c.text.contains(row.text)) << args << ": " << c.text.toStdString();
+        if (row.action == Action::Refuse) {
+            EXPECT_TRUE(c.text.endsWith(QStringLiteral("Try 'zephyrinefm --help' for the options."))) << args;
+        }
+        if (row.action != Action::Run)
+            continue;
+        EXPECT_EQ(c.port, row.port) << args;
+        EXPECT_EQ(c.minimized, row.minimized) << args;
+        EXPECT_EQ(c.configHome, row.configHome) << args;
+    }
+    // Only single-dash words can be Qt's own options.
+    EXPECT_TRUE(mayHoldQtOptions({"zephyrinefm", "--port", "2", "-style", "fusion"}));
+    EXPECT_FALSE(mayHoldQtOptions({"zephyrinefm", "--frequency", "-"}));
+    EXPECT_FALSE(mayHoldQtOptions({"-zephyrinefm"}));
+}
+
+// The whole record is saved again and again during a run; the port given for
+// the run must never be among what reaches the store, until the operator
+// picks another one.
+TEST(PortForRun, TheStoredPortOutlivesEverySaveUntilTheOperatorChoosesOne)
+{
+    struct Row {
+        const char *stored; // nullptr: no key
+        int runPort;
+        int chosen; // 0: the operator chooses nothing
+        int loaded;
+        const char *afterRun;
+    };
+    const Row rows[] = {
+        {"3", 5, 0, 5, "3"},
+        {nullptr, 5, 0, 5, nullptr},
+        {"3", 3, 0, 3, "3"},
+        {"3", 5, 7, 5, "7"},
+        {"3", 5, 5, 5, "3"}, // choosing what is already in use changes nothing
+        {"3", 0, 0, 3, "3"},
+        {"3", 0, 7, 3, "7"},
+    };
+    for (const Row &row : rows) {
+        MemoryStore memory;
+        if (row.stored)
+            memory.setValue(QStringLiteral("COMSelected"), QLatin1String(row.stored));
+        PortForRunStore store(memory, row.runPort);
+        SettingsRecord record;
+        Settings settings(record, store);
+        settings.loadAll();
+        EXPECT_EQ(record.COMSelected, row.loaded) << row.runPort;
+        ASSERT_TRUE(settings.saveAll());
+        if (row.chosen) {
+            record.COMSelected = static_cast<int16_t>(row.chosen);
+            ASSERT_TRUE(settings.saveAll());
+            // Once chosen, the store answers with the choice and keeps the next one too.
+            EXPECT_EQ(store.value(QStringLiteral("COMSelected")), QString::number(row.chosen));
+        }
+        const auto kept = memory.value(QStringLiteral("COMSelected"));
+        EXPECT_EQ(kept, row.afterRun ? std::optional<QString>(QLatin1String(row.afterRun)) : std::nullopt)
+            << row.runPort << " chosen " << row.chosen;
+        EXPECT_EQ(memory.value(QStringLiteral("Pilot")), QStringLiteral("4")) << "the rest of the record is written";
+    }
+}
+
+TEST(ProgramCommandLine, AnswersHelpVersionAndMistakesWithTheirExitCodes)
+{
+    const QString version = QStringLiteral("ZephyrineFM+ %1\n").arg(kVersion);
+    struct Row {
+        QStringList arguments;
+        bool display;
+        int exitCode;
+        QString out; // the start of standard output
+        QString err; // part of standard error
+    };
+    const Row rows[] = {
+        {{"--version"}, true, 0, version, {}},
+        // Help, the version and mistakes need no desktop.
+        {{"--version"}, false, 0, version, {}},
+        {{"--help"}, false, 0, "Usage: zephyrinefm [options]\n", {}},
+        {{"--power", "50"}, false, 2, {}, "zephyrinefm: Unknown option 'power'.\n"},
+        {{"--port", "99"}, false, 2, {}, "--port takes a COM number from 1 to 16, not '99'."},
+        // Qt's own options are taken out before the rest is judged.
+        {{"-style", "fusion", "--version"}, true, 0, version, {}},
+        {{"-style", "fusion", "--power"}, true, 2, {}, "Unknown option 'power'."},
+    };
+    for (const Row &row : rows) {
+        const std::string args = row.arguments.join(QLatin1Char(' ')).toStdString();
+        const Finished run = runProgram(row.arguments, row.display);
+        EXPECT_EQ(run.exitCode, row.exitCode) << args << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.out.startsWith(row.out)) << args << ": " << run.out.toStdString();
+        if (row.err.isEmpty()) {
+            EXPECT_EQ(run.err, QString()) << args;
+        } else {
+            EXPECT_TRUE(run.err.contains(row.err)) << args << ": " << run.err.toStdString();
+        }
+        if (row.exitCode != 0) {
+            EXPECT_EQ(run.out, QString()) << args;
+        }
+    }
+}
+
+// A run with --config-home and --port: the program finds its store and the
+// transmitter in that folder, talks on the given port, and the repairs and
+// saves of the run leave the stored port as it was.
+TEST(ProgramCommandLine, RunsOnAnotherFolderAndPortWithoutStoringThePort)
+{
+    QTemporaryDir home;
+    vt::VirtualTransmitter device(vt::Options{});
+    ASSERT_TRUE(device.isValid());
+    const QString file = home.filePath(QStringLiteral("Kestrel Devices/ZephyrineFM+.conf"));
+    const auto onDisk = [&](const char *key) {
+        return QSettings(file, QSettings::IniFormat).value(PlatformStore::kSection + QLatin1Char('/') + key).toString();
+    };
+    {
+        QSettings seed(file, QSettings::IniFormat);
+        seed.beginGroup(PlatformStore::kSection);
+        seed.setValue(QStringLiteral("COMSelected"), QStringLiteral("3"));
+        seed.setValue(QStringLiteral("COMDevice5"), device.path());
+        seed.setValue(QStringLiteral("SettingsAtStart"), QStringLiteral("True"));
+        seed.setValue(QStringLiteral("RTSwitch"), QStringLiteral("0"));
+        seed.setValue(QStringLiteral("Pilot"), QStringLiteral("unreadable")); // repaired and saved at start
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(ZFM_PROGRAM), {"--config-home", home.path(), "--port", "5"});
+    ASSERT_TRUE(program.waitForStarted());
+    // "Send settings at Start" ends the transmitter's part with its store command.
+    const bool sent = runUntil([&] { return device.state().counters.frames.count("FW") > 0; }, 30000);
+    program.kill();
+    program.waitForFinished(5000);
+    ASSERT_TRUE(sent) << program.readAllStandardError().toStdString();
+    EXPECT_EQ(device.state().counters.malformed, 0);
+    EXPECT_EQ(onDisk("Pilot"), QStringLiteral("4"));
+    EXPECT_EQ(onDisk("COMSelected"), QStringLiteral("3"));
+    // Nothing went to the per-user store of the test run.
+    EXPECT_FALSE(
+        QFile::exists(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Kestrel Devices/ZephyrineFM+.conf")));
+    // The station log is kept with the settings.
+    EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("Kestrel Devices/ZephyrineFM+/station-log.sqlite"))));
+    EXPECT_FALSE(QFile::exists(
+        qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Kestrel Devices/ZephyrineFM+/station-log.sqlite")));
+}
+
+// Every option --help shows has its entry in the manual page, and the page
+// describes no option the program has lost.
+TEST(ManualPages, ListExactlyTheOptionsOfTheirProgram)
+{
+    const std::pair<const char *, const char *> rows[] = {
+        {ZFM_PROGRAM, "zephyrinefm.1"},
+        {ZFM_VIRTUAL_TRANSMITTER, "zfm-virtual-transmitter.1"},
+    };
+    const QRegularExpression longOption(QStringLiteral("--([a-z][a-z-]*)"));
+    for (const auto &[program, page] : rows) {
+        QProcess p;
+        p.start(QLatin1String(program), {QStringLiteral("--help")});
+        ASSERT_TRUE(p.waitForFinished(10000));
+        QSet<QString> shown;
+        for (const auto &m : longOption.globalMatch(QString::fromLocal8Bit(p.readAllStandardOutput())))
+            shown << m.captured(1);
+        ASSERT_FALSE(shown.isEmpty()) << program;
+
+        QFile source(QStringLiteral(ZFM_MANUAL_PAGES "/") + QLatin1String(page));
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly)) << page;
+        const QStringList lines = QString::fromUtf8(source.readAll()).split(QLatin1Char('\n'));
+        // The tags of the OPTIONS section: the line after each ".TP".
+        QSet<QString> documented;
+        bool inOptions = false;
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+            if (lines[i].startsWith(QLatin1String(".SH")))
+                inOptions = lines[i] == QLatin1String(".SH OPTIONS");
+            if (!inOptions || !lines[i].startsWith(QLatin1String(".TP")))
+                continue;
+            const QString tag = QString(lines[i + 1]).replace(QLatin1String("\\-"), QLatin1String("-"));
+            for (const auto &m : longOption.globalMatch(tag))
+                documented << m.captured(1);
+        }
+        EXPECT_EQ(QSet<QString>(shown).subtract(documented), QSet<QString>()) << page << ": not in the page";
+        EXPECT_EQ(QSet<QString>(documented).subtract(shown), QSet<QString>()) << page << ": not in --help";
+    }
+}
