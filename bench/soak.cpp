@@ -252,6 +252,8 @@ int main(int argc, char **argv)
     QTemporaryDir playoutDir;
     setenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit().constData(), 0);
     setenv("XDG_CONFIG_HOME", configDir.path().toLocal8Bit().constData(), 1);
+    // The station log too stays in the run's own folder.
+    setenv("XDG_DATA_HOME", configDir.path().toLocal8Bit().constData(), 1);
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));

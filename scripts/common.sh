@@ -4,8 +4,9 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${ZFM_BUILD_DIR:-$ROOT/build}
 
 # Debian packages the build and the tests need.
+# Qt Charts needs the OpenGL development files, which its Debian package does not pull in.
 ZFM_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev
-              fonts-dejavu-core tzdata)
+              fonts-dejavu-core tzdata libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev)
 
 # Installs the given Debian packages that are not installed yet (needs root or sudo).
 ensure_packages() {

@@ -22,7 +22,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
     const QCommandLineOption version(
         {QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the program's version."));
     const QCommandLineOption configHome(QStringLiteral("config-home"),
-        QStringLiteral("Keep the settings store in <dir> instead of the per-user folder (~/.config)."),
+        QStringLiteral("Keep the settings store and the station log in <dir> instead of the per-user folders "
+                       "(~/.config, ~/.local/share)."),
         QStringLiteral("dir"));
     const QCommandLineOption minimized(
         QStringLiteral("minimized"), QStringLiteral("Start in the tray, or minimised where the desktop has no tray."));

@@ -3,6 +3,7 @@
 #include "app/port_for_run_store.h"
 #include "app/project.h"
 #include "app/resident_memory.h"
+#include "log/station_log.h"
 #include "settings/settings_store.h"
 #include "station/station.h"
 
@@ -74,6 +75,9 @@ int main(int argc, char *argv[])
     zfm::MainWindow::Options options;
     options.splash = !probe;
     options.store = &store;
+    // Another station's settings, another station's log.
+    if (!command.configHome.isEmpty())
+        options.stationLogPath = zfm::StationLog::pathIn(command.configHome);
     zfm::MainWindow window(options);
     QObject::connect(&window, &zfm::MainWindow::exited, &app, &QApplication::quit, Qt::QueuedConnection);
     // "To tray at start" has sent the window to the tray during start-up.

@@ -8,9 +8,11 @@
 #include "app/scheduler_page.h"
 #include "app/setup_dialog.h"
 #include "app/side_panel.h"
+#include "app/station_log_window.h"
 #include "app/tx_main_page.h"
 #include "autoupdate/winamp_link.h"
 #include "link/clock.h"
+#include "log/station_log.h"
 #include "settings/settings_store.h"
 #include "station/station.h"
 
@@ -76,7 +78,10 @@ MainWindow::~MainWindow()
         tray_->hide();
     // Dialogs and pages talk to the station as they close; they go before it does.
     qDeleteAll(findChildren<QDialog *>(Qt::FindDirectChildrenOnly));
+    delete logWindow_;
     delete takeCentralWidget();
+    // Before the station: it writes what is still pending and lets go of it.
+    stationLog_.reset();
 }
 
 QString MainWindow::helpFilePath() { return QCoreApplication::applicationDirPath() + QStringLiteral("/Lumidrax5.chm"); }
@@ -104,6 +109,8 @@ void MainWindow::startUp()
 
     station_->loadSettings();
     winAmp_ = std::make_unique<WinampWindow>(r.WinAmpVersion);
+    stationLog_ = std::make_unique<StationLog>(
+        *station_, options_.stationLogPath.isEmpty() ? StationLog::defaultPath() : options_.stationLogPath);
 
     buildPages();
     buildMenus();
@@ -166,6 +173,9 @@ void MainWindow::buildMenus()
     QAction *setup = file->addAction(QStringLiteral("S&etup"));
     setup->setObjectName(QStringLiteral("mnuSetup"));
     connect(setup, &QAction::triggered, this, [this] { SetupDialog::openFrom(*station_, this); });
+    QAction *log = file->addAction(QStringLiteral("Station &log..."));
+    log->setObjectName(QStringLiteral("mnuStationLog"));
+    connect(log, &QAction::triggered, this, &MainWindow::showStationLog);
     QAction *exit = file->addAction(QStringLiteral("E&xit"));
     exit->setObjectName(QStringLiteral("Exitmnu"));
     connect(exit, &QAction::triggered, this, &MainWindow::exitProgram);
@@ -200,6 +210,8 @@ void MainWindow::bindStation()
     connect(&s, &Station::recordChanged, this, &MainWindow::refreshPages);
     connect(&s, &Station::confirmationRequested, this, &MainWindow::showConfirmation);
     connect(&s, &Station::exited, this, &MainWindow::finishExit);
+    connect(stationLog_.get(), &StationLog::storeFailed, this, &MainWindow::showMessage);
+    connect(stationLog_.get(), &StationLog::alarmNotice, this, &MainWindow::showAlarmNotice);
     showButtons();
 }
 
@@ -279,14 +291,52 @@ void MainWindow::moveToTray()
         status_->setText(QStringLiteral("This desktop has no tray; the window was minimised instead."));
         return;
     }
+    trayIcon()->setToolTip(trayToolTip(station_->record()));
+    tray_->show();
+    hide();
+}
+
+QSystemTrayIcon *MainWindow::trayIcon()
+{
     if (!tray_) {
         tray_ = new QSystemTrayIcon(windowIcon(), this);
         tray_->setObjectName(QStringLiteral("TrayIcon"));
         connect(tray_, &QSystemTrayIcon::activated, this, &MainWindow::restoreFromTray);
     }
-    tray_->setToolTip(trayToolTip(station_->record()));
-    tray_->show();
-    hide();
+    return tray_;
+}
+
+void MainWindow::showAlarmNotice(const QString &title, const QString &text)
+{
+    if (exiting_ || !QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+    constexpr int kNoticeMs = 10000;
+    QSystemTrayIcon *tray = trayIcon();
+    if (!tray->isVisible()) {
+        // The icon stands in the tray while its message is read, then goes
+        // again unless the window has moved there meanwhile.
+        tray->setToolTip(trayToolTip(station_->record()));
+        tray->show();
+        QTimer::singleShot(kNoticeMs + 2000, this, [this] {
+            if (tray_ && isVisible())
+                tray_->hide();
+        });
+    }
+    tray->showMessage(title, text, QSystemTrayIcon::Warning, kNoticeMs);
+}
+
+StationLogWindow *MainWindow::showStationLog()
+{
+    if (!logWindow_) {
+        // Deleted when closed, so its reader lets go of the file.
+        logWindow_ = new StationLogWindow(
+            *stationLog_, [this] { return station_->clock().now(); }, this);
+        logWindow_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    logWindow_->show();
+    logWindow_->raise();
+    logWindow_->activateWindow();
+    return logWindow_;
 }
 
 void MainWindow::restoreFromTray()

@@ -24,6 +24,8 @@ class RdsPage;
 class SettingsStore;
 class SidePanel;
 class Station;
+class StationLog;
+class StationLogWindow;
 class TxMainPage;
 class WinampWindow;
 
@@ -36,6 +38,8 @@ public:
         // Where the settings live and what the time is; the platform's by default.
         SettingsStore *store = nullptr;
         const Clock *clock = nullptr;
+        // The station log's file; "station-log.sqlite" in the program's data folder when empty.
+        QString stationLogPath;
     };
 
     explicit MainWindow(QWidget *parent = nullptr);
@@ -49,6 +53,7 @@ public:
     QTabWidget *tabs() const { return tabs_; }
     // Whether start-up has finished all of its steps (it stops early when the port is missing).
     bool startedUp() const;
+    StationLog &stationLog() { return *stationLog_; }
 
     // The "Exit" menu command; closing the window does the same.
     void exitProgram();
@@ -58,6 +63,8 @@ public:
     // "Contents": the help file beside the program.
     void showHelp();
     void showAbout();
+    // "Station &log...": the log window, opened once and raised after.
+    StationLogWindow *showStationLog();
 
     static QString helpFilePath();
 
@@ -84,10 +91,15 @@ private:
     void showNextMessage();
     void showConfirmation(const QString &text);
     void finishExit();
+    QSystemTrayIcon *trayIcon();
+    // An alarm lit or went out: a message from the tray, where there is one.
+    void showAlarmNotice(const QString &title, const QString &text);
 
     std::unique_ptr<SettingsStore> ownStore_;
     std::unique_ptr<Clock> ownClock_;
     std::unique_ptr<Station> station_;
+    std::unique_ptr<StationLog> stationLog_;
+    QPointer<StationLogWindow> logWindow_;
     std::unique_ptr<WinampWindow> winAmp_;
     Options options_;
 

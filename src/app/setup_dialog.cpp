@@ -1,5 +1,6 @@
 #include "app/setup_dialog.h"
 
+#include "app/alarm_command_box.h"
 #include "app/widgets.h"
 #include "link/port_map.h"
 #include "settings/line_speed.h"
@@ -143,6 +144,9 @@ void SetupDialog::build()
     buttons->addStretch();
     row->addLayout(buttons);
 
+    alarmCommand_ = new AlarmCommandBox(station_, this);
+    outer->addWidget(alarmCommand_);
+
     auto *bar = new QStatusBar(this);
     bar->setSizeGripEnabled(false);
     status_ = new QLabel(bar);
@@ -209,6 +213,7 @@ void SetupDialog::load()
     }
     refreshDeviceList();
     showDevice();
+    alarmCommand_->load();
     setStatus(QString());
 }
 

@@ -15,6 +15,7 @@ class QPushButton;
 
 namespace zfm {
 
+class AlarmCommandBox;
 class Station;
 
 // "ZephyrineFM+ Setup": the serial port choice, the device each COM number
@@ -81,6 +82,7 @@ private:
     QPushButton *test_ = nullptr;
     QPushButton *help_ = nullptr;
     QLabel *status_ = nullptr;
+    AlarmCommandBox *alarmCommand_ = nullptr;
 
     QList<QSerialPortInfo> systemPorts_;
     bool running_ = false;

@@ -50,6 +50,8 @@ public:
     void beginExit();
 
     bool isPortOpen() const { return port_.isOpen(); }
+    // Frames the running job (in jobEnded: the job that ended) has written whole.
+    int framesWritten() const { return runner_.framesWritten(); }
     QString lineSettings() const { return port_.lineSettings(); }
     // For pacing measurements: told about every write.
     void setWriteObserver(LinkRunner::WriteObserver observer) { runner_.setWriteObserver(std::move(observer)); }

@@ -39,6 +39,7 @@ bool LinkRunner::start(WireScript script, Done done)
     index_ = 0;
     stopAsked_ = false;
     insideFrame_ = false;
+    framesWritten_ = 0;
     done_ = std::move(done);
     // The line rests a moment after the last script's last write (a test
     // frame ends on its terminator), so that a port closed or given another
@@ -156,8 +157,10 @@ bool LinkRunner::write(const QByteArray &bytes)
     if (!bytes.isEmpty()) {
         if (bytes.front() == kLeadIn)
             insideFrame_ = true;
-        if (bytes.back() == kTerminator)
+        if (bytes.back() == kTerminator && insideFrame_) {
             insideFrame_ = false;
+            ++framesWritten_;
+        }
     }
     // The next pause counts from the moment this write returned.
     nextAtNs_ = lastWriteNs_ = elapsed_.nsecsElapsed();

@@ -36,6 +36,8 @@ public:
     void stop();
     // Whether a frame has begun on the line and not yet ended.
     bool insideFrame() const { return insideFrame_; }
+    // Frames the current (or last) script has put on the line whole.
+    int framesWritten() const { return framesWritten_; }
 
     SerialLink &link() { return link_; }
 
@@ -75,6 +77,7 @@ private:
     bool awaitingConfirm_ = false;
     bool stopAsked_ = false;
     bool insideFrame_ = false;
+    int framesWritten_ = 0;
     Done done_;
     WriteObserver writeObserver_;
 };

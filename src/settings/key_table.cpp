@@ -110,6 +110,8 @@ std::vector<KeyBinding> recordKeys(SettingsRecord &r)
     add("ShutDown", &r.ShutDown);
     add("SettingsAtStart", &r.SettingsAtStart);
     add("AutoReconnect", &r.AutoReconnect);
+    // No alarm command is no key, as an unassigned port is.
+    k.push_back({QStringLiteral("AlarmCommand"), &r.AlarmCommand, false, true});
     return k;
 }
 

@@ -102,6 +102,8 @@ struct SettingsRecord {
     bool SettingsAtStart = false;
     // A lost or missing port pauses the automatic work and is tried again.
     bool AutoReconnect = false;
+    // Started when an alarm lamp lights or goes out; empty: none.
+    QString AlarmCommand;
 
     // Scheduler store: Scheme[i] is "Scheme i", SchemeValue[i] is "SchemeValue i".
     std::array<QString, kSchemeSlots> Scheme{};

@@ -230,6 +230,10 @@ TEST(ProgramCommandLine, RunsOnAnotherFolderAndPortWithoutStoringThePort)
     // Nothing went to the per-user store of the test run.
     EXPECT_FALSE(
         QFile::exists(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Kestrel Devices/ZephyrineFM+.conf")));
+    // The station log is kept with the settings.
+    EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("Kestrel Devices/ZephyrineFM+/station-log.sqlite"))));
+    EXPECT_FALSE(QFile::exists(
+        qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Kestrel Devices/ZephyrineFM+/station-log.sqlite")));
 }
 
 // Every option --help shows has its entry in the manual page, and the page

@@ -21,14 +21,7 @@ using BusyLinkTest = LiveWindow;
 TEST_F(BusyLinkTest, TicksThatFindTheLinkBusyRunWhenItIsFree)
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("nowplaying.txt"));
-    writeWhole(file, "Aurora Vale,Blue\r\n");
-    auto &dev = useDevice();
-    storeAll({{"AutoPSPath", file}, {"AutoRTPath", file}, {"RTSwitch", "1"}, {"AutoRead", "True"},
-        {"Scheme 0", "03:15   98.000MHz  40%  DAILY"}, {"SchemeValue 0", "1"}, {"SchemeEnable", "1"}});
-    useManualClock = true;
-    clock.set({QDate(2026, 3, 10), QTime(3, 14, 58)});
-    start();
+    auto &dev = startBeforeDawn(dir);
 
     // The RadioText follows its file, and the status is read every second all the same.
     ASSERT_TRUE(runUntil([&] { return dev.state().rds.rt == "Aurora Vale,Blue"; }, 10000));

@@ -1,6 +1,6 @@
 // Test main for every test program: a real QApplication on the offscreen
-// platform, a fixed locale, and a private configuration folder so no test
-// ever touches the operator's own settings.
+// platform, a fixed locale, and private configuration and data folders so no
+// test ever touches the operator's own settings or station log.
 #include <QApplication>
 #include <QLocale>
 #include <QTemporaryDir>
@@ -15,8 +15,11 @@ int main(int argc, char **argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QTemporaryDir runtimeDir;
     QTemporaryDir configDir;
+    QTemporaryDir dataDir;
     setenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit().constData(), 0);
     setenv("XDG_CONFIG_HOME", configDir.path().toLocal8Bit().constData(), 1);
+    // The station log goes to the program's data folder.
+    setenv("XDG_DATA_HOME", dataDir.path().toLocal8Bit().constData(), 1);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 
     QApplication app(argc, argv);

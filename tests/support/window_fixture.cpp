@@ -10,11 +10,13 @@ namespace zfm::test {
 
 namespace {
 QString configFolder() { return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Kestrel Devices"); }
+QString dataFolder() { return qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Kestrel Devices"); }
 } // namespace
 
 WindowTest::WindowTest()
 {
     QDir(configFolder()).removeRecursively();
+    QDir(dataFolder()).removeRecursively();
     store(QStringLiteral("COMDevice2"), capture.path());
     // The default RadioText update would look for "c:\SongName.txt" and say it is missing.
     store(QStringLiteral("RTSwitch"), QStringLiteral("0"));
@@ -25,6 +27,7 @@ WindowTest::~WindowTest()
     window.reset();
     device.reset();
     QDir(configFolder()).removeRecursively();
+    QDir(dataFolder()).removeRecursively();
 }
 
 vt::VirtualTransmitter &WindowTest::useDevice(vt::Options options)

@@ -35,6 +35,8 @@ public:
     // Changes how the device misbehaves from the next frame on, so a drill's
     // device can fall silent and recover without a new line.
     void setFaults(const Faults &faults) { options_.faults = faults; }
+    // Changes what the status reply reports (alarms, audio) from the next reply on.
+    void setStatus(const StatusSettings &status) { options_.status = status; }
     const DeviceState &state() const { return state_; }
     // Replaces what the device holds (counters and log included).
     void setState(const DeviceState &state) { state_ = state; }

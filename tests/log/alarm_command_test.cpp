@@ -1,0 +1,203 @@
+// The alarm command: what it is told, how often it starts, and what happens
+// when it cannot start, fails or runs too long - with real programs (sh).
+#include "link/clock.h"
+#include "log/alarm_command.h"
+#include "log/alarm_watch.h"
+#include "support/printers.h"
+#include "support/wait.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace zfm;
+using namespace zfm::test;
+
+namespace {
+
+const QDateTime kStart(QDate(2026, 3, 7), QTime(2, 0, 0));
+
+class AlarmCommandTest : public ::testing::Test {
+protected:
+    AlarmCommandTest()
+    {
+        // A script in a folder with a blank in its name, told where to write.
+        const QString folder = dir.filePath(QStringLiteral("alarm scripts"));
+        QDir().mkpath(folder);
+        script = folder + QStringLiteral("/notify.sh");
+        QFile f(script);
+        f.open(QIODevice::WriteOnly);
+        f.write("#!/bin/sh\n"
+                "env | grep '^ZFM_' | sort >> \"$1\"\n"
+                "echo --- >> \"$1\"\n");
+        f.close();
+        out = dir.filePath(QStringLiteral("told.txt"));
+        // Arguments are quoted with double quotes, as QProcess::splitCommand reads them.
+        commandLine = QStringLiteral("sh \"%1\" \"%2\"").arg(script, out);
+        QObject::connect(&command, &AlarmCommand::problem, [this](const QString &p) { problems << p; });
+    }
+
+    void notify(
+        const char *alarm, bool raised, std::optional<double> forward = 12.5, std::optional<double> reflected = 3.1)
+    {
+        command.notify(commandLine, AlarmNotice{QLatin1String(alarm), raised, forward, reflected, clock.now()});
+    }
+    // What the script was told, one start per entry.
+    QStringList told() const
+    {
+        QFile f(out);
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        QStringList starts = QString::fromUtf8(f.readAll()).split(QStringLiteral("---\n"), Qt::SkipEmptyParts);
+        for (QString &s : starts)
+            s = s.trimmed();
+        return starts;
+    }
+    bool waitForStarts(int n)
+    {
+        return runUntil([&] { return told().size() >= n && command.runningCount() == 0; }, 10000);
+    }
+
+    QTemporaryDir dir;
+    QString script;
+    QString out;
+    QString commandLine;
+    ManualClock clock{kStart};
+    AlarmCommand command{clock};
+    QStringList problems;
+};
+
+} // namespace
+
+// The environment as documented: the lamp's caption, the state, the two
+// powers (empty when not reported) and the time, ISO 8601 local with its offset.
+TEST_F(AlarmCommandTest, TheCommandIsToldTheAlarmThroughItsEnvironment)
+{
+    notify("SWR ALARM", true);
+    ASSERT_TRUE(waitForStarts(1));
+    clock.advanceMs(90000);
+    notify("SWR ALARM", false, std::nullopt, 0.4);
+    ASSERT_TRUE(waitForStarts(2));
+    const QStringList starts = told();
+    const std::pair<QString, QDateTime> expected[] = {
+        {QStringLiteral("ZFM_ALARM=SWR ALARM\nZFM_FORWARD_W=12.5\nZFM_REFLECTED_W=3.1\nZFM_STATE=raised\n"), kStart},
+        {QStringLiteral("ZFM_ALARM=SWR ALARM\nZFM_FORWARD_W=\nZFM_REFLECTED_W=0.4\nZFM_STATE=cleared\n"),
+            kStart.addSecs(90)},
+    };
+    const QRegularExpression time(
+        QStringLiteral("ZFM_TIME=(\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d)$"));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_TRUE(starts[static_cast<int>(i)].startsWith(expected[i].first))
+            << starts[static_cast<int>(i)].toStdString();
+        const QRegularExpressionMatch m = time.match(starts[static_cast<int>(i)]);
+        ASSERT_TRUE(m.hasMatch()) << starts[static_cast<int>(i)].toStdString();
+        EXPECT_EQ(QDateTime::fromString(m.captured(1), Qt::ISODate), expected[i].second);
+    }
+    EXPECT_TRUE(problems.isEmpty()) << problems.join('|').toStdString();
+}
+
+// At most one start per alarm per minute. A change within the minute waits
+// for its end, and goes out only when the alarm's state then differs from
+// what the command was last told.
+TEST_F(AlarmCommandTest, EachAlarmStartsTheCommandAtMostOnceAMinute)
+{
+    struct Step {
+        int atSeconds;
+        const char *alarm; // nullptr: only the once-a-few-seconds check
+        bool raised;
+        int startsAfter;
+    };
+    const Step steps[] = {
+        {0, "SWR ALARM", true, 1},
+        {10, "SWR ALARM", false, 1}, // held back
+        {20, "T AMP ALARM", true, 2}, // another alarm has its own minute
+        {59, nullptr, false, 2},
+        {61, nullptr, false, 3}, // the SWR alarm's clearing goes out now
+        {70, "SWR ALARM", true, 3}, // held back: within the minute of the last start
+        {80, "SWR ALARM", false, 3}, // and cleared again: the command already knows
+        {125, nullptr, false, 3},
+        {130, "SWR ALARM", true, 4},
+    };
+    for (const Step &s : steps) {
+        clock.set(kStart.addSecs(s.atSeconds));
+        if (s.alarm)
+            notify(s.alarm, s.raised);
+        else
+            command.tick();
+        ASSERT_TRUE(waitForStarts(s.startsAfter)) << s.atSeconds;
+        runFor(30);
+        EXPECT_EQ(told().size(), s.startsAfter) << s.atSeconds;
+    }
+    const QStringList starts = told();
+    EXPECT_TRUE(starts[2].contains(QStringLiteral("ZFM_ALARM=SWR ALARM\n"))
+        && starts[2].contains(QStringLiteral("ZFM_STATE=cleared")));
+    // The held clearing carries the moment it happened.
+    EXPECT_TRUE(starts[2].contains(QStringLiteral("T02:00:10"))) << starts[2].toStdString();
+}
+
+// A blank command starts nothing; one that cannot start, fails or runs over
+// its time is put in the log, never waited for.
+TEST_F(AlarmCommandTest, FailuresAreReportedAndNothingWaits)
+{
+    commandLine = QStringLiteral("   ");
+    notify("SWR ALARM", true);
+    runFor(50);
+    EXPECT_TRUE(told().isEmpty());
+    EXPECT_TRUE(problems.isEmpty());
+
+    struct Case {
+        const char *alarm;
+        QString commandLine;
+        const char *said;
+    };
+    const Case cases[] = {
+        {"T AMP ALARM", dir.filePath(QStringLiteral("no such program")), "could not be started"},
+        {"T EXC ALARM", QStringLiteral("sh -c \"echo mail server down >&2; exit 3\""),
+            "ended with exit code 3: mail server down"},
+        {"U AMP ALARM", QStringLiteral("sleep 30"), "ran for more than 0.2 s and was stopped"},
+    };
+    command.setTimeLimitMs(200);
+    for (const Case &c : cases) {
+        problems.clear();
+        commandLine = c.commandLine;
+        QElapsedTimer t;
+        t.start();
+        notify(c.alarm, true);
+        EXPECT_LT(t.elapsed(), 1000) << c.alarm;
+        ASSERT_TRUE(runUntil([&] { return !problems.isEmpty() && command.runningCount() == 0; }, 10000)) << c.alarm;
+        EXPECT_EQ(problems.size(), 1);
+        EXPECT_TRUE(problems.first().contains(QLatin1String(c.said))) << problems.first().toStdString();
+        EXPECT_TRUE(problems.first().contains(QLatin1String(c.alarm))) << problems.first().toStdString();
+    }
+}
+
+// The lamps as the window shows them: all out at start, a reply the lamps
+// cannot read changes nothing.
+TEST(AlarmWatch, ReportsLampsThatLightAndGoOut)
+{
+    AlarmWatch watch;
+    struct Step {
+        const char *code;
+        std::vector<std::pair<size_t, bool>> changes;
+    };
+    const Step steps[] = {
+        {"00", {}},
+        {"03", {{0, true}, {1, true}}},
+        {"7", {}}, // unreadable: the lamps keep their state
+        {"02", {{0, false}}},
+        {"34", {{1, false}, {5, true}}}, // standby: only its own lamp
+        {"00", {{5, false}}},
+    };
+    for (const Step &s : steps) {
+        std::vector<std::pair<size_t, bool>> changes;
+        for (const AlarmChange &c : watch.update(alarmLampsFor(s.code)))
+            changes.emplace_back(c.lamp, c.raised);
+        EXPECT_EQ(changes, s.changes) << s.code;
+    }
+    EXPECT_EQ(alarmLampCaption(1), QStringLiteral("SWR ALARM"));
+}
