@@ -110,6 +110,7 @@ std::vector<KeyBinding> recordKeys(SettingsRecord &r)
     add("ShutDown", &r.ShutDown);
     add("SettingsAtStart", &r.SettingsAtStart);
     add("AutoReconnect", &r.AutoReconnect);
+    add("AutoPSChangedOnly", &r.AutoPSChangedOnly);
     return k;
 }
 

@@ -102,6 +102,9 @@ struct SettingsRecord {
     bool SettingsAtStart = false;
     // A lost or missing port pauses the automatic work and is tried again.
     bool AutoReconnect = false;
+    // The automatic PS update sends only the entries that differ from the
+    // list the device is known to hold.
+    bool AutoPSChangedOnly = false;
 
     // Scheduler store: Scheme[i] is "Scheme i", SchemeValue[i] is "SchemeValue i".
     std::array<QString, kSchemeSlots> Scheme{};
