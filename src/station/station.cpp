@@ -210,13 +210,17 @@ void Station::submitSendSettings(bool attended)
                 save(); // AFNum was recomputed
             return script;
         },
-        attended,
-        [this, staticPs](const JobEnd &end) {
-            if (end.completed())
-                autoUpdate_.staticPsSent(*staticPs);
-            else if (end.outcome != JobEnd::Outcome::Dropped)
-                autoUpdate_.forgetDeviceList();
-        });
+        attended, afterPsFrames([this, staticPs] { autoUpdate_.staticPsSent(*staticPs); }));
+}
+
+std::function<void(const JobEnd &)> Station::afterPsFrames(std::function<void()> completed)
+{
+    return [this, completed = std::move(completed)](const JobEnd &end) {
+        if (end.completed())
+            completed();
+        else if (end.outcome != JobEnd::Outcome::Dropped)
+            autoUpdate_.forgetDeviceList(); // some frames may have gone, or none
+    };
 }
 
 void Station::sendSettings()
@@ -237,13 +241,7 @@ void Station::sendRtAndPs()
             *sent = PsList::of(record_);
             return sendRtAndPsScript(record_);
         },
-        true,
-        [this, sent](const JobEnd &end) {
-            if (end.completed())
-                autoUpdate_.deviceListSent(*sent);
-            else if (end.outcome != JobEnd::Outcome::Dropped)
-                autoUpdate_.forgetDeviceList();
-        });
+        true, afterPsFrames([this, sent] { autoUpdate_.deviceListSent(*sent); }));
 }
 
 void Station::testFrequency()
