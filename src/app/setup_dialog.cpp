@@ -357,7 +357,7 @@ void SetupDialog::showDevice()
                 current = devices_->count();
             const QString text = describePort(port);
             devices_->addItem(stable ? byId + QStringLiteral(" (") + port.portName() + QStringLiteral(")")
-                                      + text.mid(port.systemLocation().size())
+                        + text.mid(port.systemLocation().size())
                                      : text,
                 location);
         }

@@ -46,7 +46,11 @@ void FileReader::read(const QString &path, qsizetype maxBytes, Done done)
     if (running_) {
         // Still waiting for an earlier read: this one is given up at once.
         QMetaObject::invokeMethod(
-            this, [this] { finish(TextFile{TextFile::Status::TimedOut, {}}); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                finish(TextFile{TextFile::Status::TimedOut, {}});
+            },
+            Qt::QueuedConnection);
         return;
     }
     running_ = true;

@@ -53,8 +53,8 @@ TEST_F(ReconnectDrill, ALostLineIsTriedAgainAndGetsTheTitleAndTheRadioText)
     // The playout program goes on meanwhile; the page follows it.
     writeWhole(psFile, "Aurora Vale,Blue Hour\r\n");
     writeWhole(rtFile, "On air: Aurora Vale - Blue Hour\r\n");
-    ASSERT_TRUE(runUntil(
-        [&] { return find<QLineEdit>("txtTitle")->text() == QStringLiteral("Aurora Vale Blue Hour"); }, 5000));
+    ASSERT_TRUE(
+        runUntil([&] { return find<QLineEdit>("txtTitle")->text() == QStringLiteral("Aurora Vale Blue Hour"); }, 5000));
 
     // A button pressed while the port is away says what it always says.
     click("cmdSendSettings");
