@@ -5,6 +5,7 @@
 #include "settings/line_speed.h"
 #include "station/station.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
