@@ -9,8 +9,9 @@
 // plugged in again 10 s later under the same path, with "Reconnect
 // automatically when the port is lost" ticked; each outage is reported: how
 // long until the RadioText and the title's list reached the line again, and
-// the messages it caused. Either way the run ends as an operator would end
-// it: the program exits.
+// the messages it caused. With --changed-only "Send only changed entries" is
+// ticked. Either way the run prints the title-to-air latency (bench/
+// title_watch.h) and ends as an operator would end it: the program exits.
 //
 // Window and transmitter run in this one process on one event loop, as in
 // the end-to-end tests: the counters come straight from both sides, the
@@ -18,7 +19,7 @@
 // paced on a thread of its own, and its state is bounded (its log keeps 300
 // lines), so the loop's stalls and the memory growth are the program's.
 //
-//   zfm_soak [minutes] [--operator [seed]] [--cut-every minutes]
+//   zfm_soak [minutes] [--operator [seed]] [--cut-every minutes] [--changed-only]
 //                                  (default 20 minutes; fractions allowed)
 //
 // Prints a progress line every minute and the figures at the end; see
@@ -26,6 +27,7 @@
 #include "playout.h"
 #include "soak_stacks.h"
 #include "soak_watch.h"
+#include "title_watch.h"
 
 #include "app/main_window.h"
 #include "app/resident_memory.h"
@@ -207,10 +209,11 @@ private:
     int overGoalProgram_ = 0;
 };
 
-void storeBeforeStart(const QString &devicePath, const QString &titleFile, bool reconnect)
+void storeBeforeStart(const QString &devicePath, const QString &titleFile, bool reconnect, bool changedOnly)
 {
     PlatformStore s;
     s.setValue(QStringLiteral("AutoReconnect"), reconnect ? QStringLiteral("True") : QStringLiteral("False"));
+    s.setValue(QStringLiteral("AutoPSChangedOnly"), changedOnly ? QStringLiteral("True") : QStringLiteral("False"));
     const std::pair<const char *, QString> values[] = {
         {"COMDevice2", devicePath},
         {"AutoRead", QStringLiteral("True")},
@@ -234,8 +237,11 @@ int main(int argc, char **argv)
     bool withOperator = false;
     quint32 seed = 0;
     double cutEveryMinutes = 0;
+    bool changedOnly = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--cut-every") == 0 && i + 1 < argc) {
+        if (std::strcmp(argv[i], "--changed-only") == 0) {
+            changedOnly = true;
+        } else if (std::strcmp(argv[i], "--cut-every") == 0 && i + 1 < argc) {
             cutEveryMinutes = std::max(0.5, std::atof(argv[++i]));
         } else if (std::strcmp(argv[i], "--operator") == 0) {
             withOperator = true;
@@ -267,7 +273,7 @@ int main(int argc, char **argv)
     }
     zfm::drill::Playout playout(playoutDir.filePath(QStringLiteral("nowplaying.txt")));
     playout.start(); // the file exists before the program looks at it
-    storeBeforeStart(device.path(), playout.path(), cutEveryMinutes > 0);
+    storeBeforeStart(device.path(), playout.path(), cutEveryMinutes > 0, changedOnly);
 
     MainWindow::Options options;
     options.splash = false;
@@ -293,6 +299,8 @@ int main(int argc, char **argv)
     QObject::connect(&station, &Station::statusChanged, [&status](const QString &text) { status = text; });
 
     SoakWatch watch(station, device, playout);
+    TitleWatch titleWatch(station, device, playout);
+    titleWatch.start();
     std::unique_ptr<drill::OperatorRun> operatorRun;
     if (withOperator)
         operatorRun = std::make_unique<drill::OperatorRun>(window, device, seed, kOperatorGapMs);
@@ -410,8 +418,8 @@ int main(int argc, char **argv)
     run.start();
     stalls.start();
     std::printf("soak: %.1f minutes; window and virtual transmitter in one process; title file rewritten every "
-                "%d s; resident memory after start-up %.1f MiB\n",
-        minutes, zfm::drill::Playout::kPeriodMs / 1000, rssStart);
+                "%d s%s; resident memory after start-up %.1f MiB\n",
+        minutes, zfm::drill::Playout::kPeriodMs / 1000, changedOnly ? ", only changed PS entries sent" : "", rssStart);
     if (operatorRun) {
         std::printf(
             "soak: a random operator at work, seed %u (zfm_soak %g --operator %u repeats it)\n", seed, minutes, seed);
@@ -498,6 +506,7 @@ int main(int argc, char **argv)
             ? qPrintable(QStringLiteral("yes, %1 s after the end").arg(settledAfterMs / 1000.0, 0, 'f', 1))
             : qPrintable(QStringLiteral("NO - %1, file %2").arg(watch.onAirText(), playout.lastLine())));
     std::printf("RadioText: %d automatic uploads (%d wrong)\n", watch.rtUploads(), watch.rtWrong());
+    std::printf("title to air: %s\n", qPrintable(TitleWatch::describe(titleWatch.figures())));
     std::printf("scheme minutes: %d due, %d applied (the latest %.1f s into its minute)\n",
         watch.schemesDue(firstKey, lastKey), watch.schemesApplied(firstKey, lastKey), watch.latestSchemeMs() / 1000.0);
     for (const QString &missed : watch.schemesMissed(firstKey, lastKey))

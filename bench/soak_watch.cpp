@@ -27,9 +27,21 @@ SoakWatch::SoakWatch(
     : QObject(parent), station_(station), device_(device), playout_(playout)
 {
     clock_.start();
-    connect(&station_.line(), &zfm::LineOwner::jobStarted, this, [this] {
+    connect(&station_.line(), &zfm::LineOwner::jobStarted, this, [this](zfm::JobKind kind) {
+        beforeStart_ = atStart_;
         atStart_ = Snapshot{!playout_.rewriting(), playout_.titleOnFile(), playout_.lineOnFile(),
-            station_.autoUpdate().titleDisplay(), station_.autoUpdate().rtBoxText()};
+            station_.autoUpdate().titleDisplay(), station_.autoUpdate().rtBoxText(), kind};
+        // The lists go by their jobs: an automatic one may send any entries, or none.
+        if (kind == zfm::JobKind::AutoPs || kind == zfm::JobKind::SendRtAndPs)
+            psBegins(kind == zfm::JobKind::AutoPs ? PsKind::Automatic : PsKind::SendRtAndPs);
+    });
+    connect(&station_.line(), &zfm::LineOwner::jobEnded, this, [this](zfm::JobKind kind, zfm::JobEnd::Outcome outcome) {
+        if (kind != zfm::JobKind::AutoPs && kind != zfm::JobKind::SendRtAndPs)
+            return;
+        if (outcome == zfm::JobEnd::Outcome::Completed)
+            psEnds();
+        else
+            psOpen_ = false; // cut short: the line's, not a finding
     });
     // The step shows before the frame's value goes out, so the next "RT" the
     // transmitter decodes is the automatic update's, whenever it gets to it.
@@ -107,7 +119,7 @@ void SoakWatch::cutLine()
     cutting_ = false;
     if (psOpen_)
         ++psCutOff_;
-    psOpen_ = autoRtComing_ = sendRtPsOpen_ = sendSettingsOpen_ = false;
+    psOpen_ = autoRtComing_ = false;
     psCatchUp_ = rtCatchUp_ = true;
 }
 
@@ -122,17 +134,7 @@ void SoakWatch::onFrame(const QString &logLine)
     if (logLine.startsWith(QLatin1Char(' ')))
         return; // the transmitter's note about a reply
     const QString name = logLine.section(QLatin1Char(' '), 0, 0);
-    if (name == QLatin1String("FDP")) {
-        sendSettingsOpen_ = true; // its "PS00" is the static PS alone
-    } else if (name == QLatin1String("MG0")) {
-        sendRtPsOpen_ = true;
-    } else if (name == QLatin1String("PS00") && !sendSettingsOpen_) {
-        psBegins();
-    } else if (name == QLatin1String("PD99")) {
-        psEnds();
-    } else if (name == QLatin1String("SAVE")) {
-        sendRtPsOpen_ = sendSettingsOpen_ = false;
-    } else if (name == QLatin1String("RT") && autoRtComing_) {
+    if (name == QLatin1String("RT") && autoRtComing_) {
         autoRtComing_ = false;
         ++rtUploads_;
         const QByteArray onAir = device_.state().rds.rt;
@@ -171,20 +173,27 @@ void SoakWatch::onFrame(const QString &logLine)
     }
 }
 
-void SoakWatch::psBegins()
+void SoakWatch::psBegins(PsKind kind)
 {
     if (psOpen_) {
         ++psCutOff_;
         finding(QStringLiteral("a PS upload began before the previous one ended"));
     }
     psOpen_ = true;
-    psKind_ = sendRtPsOpen_ ? PsKind::SendRtAndPs : PsKind::Automatic;
+    psKind_ = kind;
+    psAlsoExpected_.clear();
     if (psKind_ == PsKind::SendRtAndPs || (psKind_ == PsKind::Automatic && std::exchange(psCatchUp_, false))) {
         psExpected_ = atStart_.titleOnScreen;
         return;
     }
-    psExpected_ = atStart_.fileComplete ? atStart_.fileTitle : QString();
-    if (!atStart_.fileComplete)
+    // The RadioText may go first, on the same tick: the title is the one the
+    // file held when that began.
+    const bool rtFirst = beforeStart_.kind == zfm::JobKind::AutoRt;
+    const Snapshot &at = rtFirst && beforeStart_.fileComplete ? beforeStart_ : atStart_;
+    psExpected_ = at.fileComplete ? at.fileTitle : QString();
+    if (rtFirst && atStart_.fileComplete)
+        psAlsoExpected_ = atStart_.fileTitle;
+    if (!at.fileComplete)
         finding(QStringLiteral("an automatic PS upload began while the title file was being rewritten"));
 }
 
@@ -198,7 +207,11 @@ void SoakWatch::psEnds()
     QStringList got;
     for (int i = 0; i < want.size(); ++i)
         got << QString::fromLatin1(ps[static_cast<size_t>(i)]);
-    const bool right = !psExpected_.isEmpty() && got == want;
+    bool right = !psExpected_.isEmpty() && got == want;
+    if (!right && !psAlsoExpected_.isEmpty() && got == zfm::drill::Playout::psPieces(psAlsoExpected_)) {
+        right = true;
+        psExpected_ = psAlsoExpected_;
+    }
     if (psKind_ == PsKind::SendRtAndPs) {
         ++sendRtPsCompleted_;
         if (!right) {

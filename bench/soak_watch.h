@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/job.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QSet>
@@ -25,7 +27,8 @@ class Playout;
 // against what the title file held and what the scheduler was given.
 //
 // Every script the program starts is noted with the file's content at that
-// moment; the frames the transmitter decodes tell which script it was. An
+// moment; the jobs and the frames the transmitter decodes tell which script it
+// was. An
 // automatic PS upload must deliver the pieces of the title the file held when
 // it began, an automatic RadioText upload the file's first line then, a "Send
 // RT and PS" the title on screen then; every scheme's frequency and power must
@@ -80,11 +83,12 @@ private:
         QString fileLine;
         QString titleOnScreen;
         QString rtBox;
+        zfm::JobKind kind = zfm::JobKind::PortOpen;
     };
     enum class PsKind { Automatic, SendRtAndPs };
 
     void onFrame(const QString &logLine);
-    void psBegins();
+    void psBegins(PsKind kind);
     void psEnds();
     void finding(const QString &text);
 
@@ -94,17 +98,17 @@ private:
     QElapsedTimer clock_;
 
     Snapshot atStart_;
+    Snapshot beforeStart_; // what the job before it found
     // The automatic RadioText upload has shown its step; its frame is on the way.
     bool autoRtComing_ = false;
     Snapshot autoRtExpected_;
-    bool sendRtPsOpen_ = false;
-    bool sendSettingsOpen_ = false;
     bool psOpen_ = false;
     bool cutting_ = false;
     bool psCatchUp_ = false;
     bool rtCatchUp_ = false;
     PsKind psKind_ = PsKind::Automatic;
     QString psExpected_;
+    QString psAlsoExpected_; // the file's title at the start of the list's own job
 
     int statusDecoded_ = 0;
     int statusGarbled_ = 0;

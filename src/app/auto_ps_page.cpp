@@ -133,6 +133,11 @@ AutoPsPage::AutoPsPage(Station &station, QWidget *parent) : QWidget(parent), sta
     insertDate_->setObjectName(QStringLiteral("chkInsertDate"));
     insertDate_->setToolTip(QStringLiteral("Inserts DATA into PS"));
     ps.grid->addWidget(insertDate_, 0, 2, Qt::AlignRight);
+    changedOnly_ = new QCheckBox(QStringLiteral("Send only changed entries"), ps.frame);
+    changedOnly_->setObjectName(QStringLiteral("chkAutoPSChangedOnly"));
+    changedOnly_->setToolTip(QStringLiteral("Sends only the PS texts and delays that differ from the list the "
+                                            "transmitter holds, so a new title is on air in seconds"));
+    ps.grid->addWidget(changedOnly_, 2, 0, 1, 4);
     layout->addWidget(ps.frame);
 
     const UpdateFrame rt = updateFrame(frame, "RT", QStringLiteral("Auto update RT from txt file"),
@@ -165,6 +170,7 @@ AutoPsPage::AutoPsPage(Station &station, QWidget *parent) : QWidget(parent), sta
     connect(rtYes_, &QRadioButton::clicked, this, [this] { station_.autoUpdate().setRtUpdate(true); });
     connect(rtNo_, &QRadioButton::clicked, this, [this] { station_.autoUpdate().setRtUpdate(false); });
     connect(insertDate_, &QCheckBox::clicked, &engine, &AutoUpdateEngine::setInsertDate);
+    connect(changedOnly_, &QCheckBox::clicked, &engine, &AutoUpdateEngine::setChangedOnly);
     connect(this, &AutoPsPage::titleClicked, &engine, &AutoUpdateEngine::titleDisplayClicked);
     connect(&engine, &AutoUpdateEngine::changed, this, &AutoPsPage::refresh);
     connect(ps.browse, &QPushButton::clicked, this, [this] { browse(true); });
@@ -198,8 +204,10 @@ void AutoPsPage::refresh()
     }
     title_->setText(engine.titleDisplay());
     {
-        const QSignalBlocker block(insertDate_);
+        const QSignalBlocker blockDate(insertDate_);
+        const QSignalBlocker blockChanged(changedOnly_);
         insertDate_->setChecked(r.InsertDate);
+        changedOnly_->setChecked(r.AutoPSChangedOnly);
     }
     psPath_->setText(r.AutoPSPath);
     rtPath_->setText(r.AutoRTPath);

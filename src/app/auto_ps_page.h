@@ -34,6 +34,7 @@ private:
     QRadioButton *rtYes_;
     QRadioButton *rtNo_;
     QCheckBox *insertDate_;
+    QCheckBox *changedOnly_;
     QLineEdit *psPath_;
     QLineEdit *rtPath_;
     QLineEdit *title_;

@@ -6,6 +6,8 @@
 #include "link/clock.h"
 #include "settings/settings.h"
 
+#include <utility>
+
 namespace zfm {
 
 namespace {
@@ -61,6 +63,8 @@ void AutoUpdateEngine::restore()
     listTitle_ = titleDisplay_;
     r.lastSentTitle = titleDisplay_;
     psOwed_ = rtOwed_ = false;
+    psSendingList_.reset();
+    deviceList_.forget();
     psReadTick_ = psFailTick_ = rtReadTick_ = tick_ - 2;
     if (repaired)
         save();
@@ -123,6 +127,15 @@ void AutoUpdateEngine::setRtPath(const QString &path)
     save();
     emit changed();
 }
+
+void AutoUpdateEngine::setChangedOnly(bool ticked)
+{
+    record().AutoPSChangedOnly = ticked;
+    save();
+    emit changed();
+}
+
+bool AutoUpdateEngine::changedOnly() const { return settings_.record().AutoPSChangedOnly; }
 
 void AutoUpdateEngine::setRtBoxText(const QString &text)
 {
@@ -226,17 +239,23 @@ AutoUpdateTickResult AutoUpdateEngine::tick(const TextFile &psFile, bool readBac
             return result;
         takeTitle(title);
     }
-    if (psOwed_ || psUploadDue(listTitle_, r.lastSentTitle, type_))
-        result.psUpload = owedPsUpload();
+    result.sendPs = psOwed_ || psUploadDue(listTitle_, r.lastSentTitle, type_);
     return result;
 }
 
 void AutoUpdateEngine::psUploadFinished(bool completed)
 {
-    if (!completed)
+    const std::optional<PsList> sent = std::exchange(psSendingList_, std::nullopt);
+    if (!sent)
+        return; // nothing was built, nothing went out
+    if (!completed) {
+        // Some of its frames may have reached the device, or none: unknown.
+        deviceList_.forget();
         return;
+    }
     record().lastSentTitle = psSending_;
     psOwed_ = false;
+    deviceList_.uploaded(*sent, psSendingWhole_, clock_.now());
 }
 
 WireScript AutoUpdateEngine::rtPart(const TextFile &rtFile, bool readBackBusy)
@@ -267,15 +286,31 @@ WireScript AutoUpdateEngine::rtPart(const TextFile &rtFile, bool readBackBusy)
 
 void AutoUpdateEngine::rtUploadFinished(bool completed) { rtOwed_ = !completed; }
 
-void AutoUpdateEngine::deviceForgot() { psOwed_ = rtOwed_ = true; }
+void AutoUpdateEngine::deviceForgot()
+{
+    psOwed_ = rtOwed_ = true;
+    deviceList_.forget();
+}
+
+bool AutoUpdateEngine::sendsList() const { return psUpdateOn() && type_ != AutoUpdateType::TurnOff; }
 
 WireScript AutoUpdateEngine::owedPsUpload()
 {
-    if (!psUpdateOn() || type_ == AutoUpdateType::TurnOff)
+    psSendingList_.reset();
+    if (!sendsList())
         return {};
     psSending_ = listTitle_;
-    return autoPsUploadScript(record());
+    psSendingList_ = PsList::of(record());
+    const PsList *known = changedOnly() ? deviceList_.known(clock_.now()) : nullptr;
+    psSendingWhole_ = known == nullptr;
+    return autoPsUploadScript(record(), known ? PsEntries::changed(*known, *psSendingList_) : PsEntries::all());
 }
+
+void AutoUpdateEngine::forgetDeviceList() { deviceList_.forget(); }
+
+void AutoUpdateEngine::deviceListSent(const PsList &list) { deviceList_.uploaded(list, true, clock_.now()); }
+
+void AutoUpdateEngine::staticPsSent(const QString &text) { deviceList_.textSent(0, text); }
 
 WireScript AutoUpdateEngine::owedRtUpload() { return rtUpdateOn() ? rtUpload() : WireScript(); }
 

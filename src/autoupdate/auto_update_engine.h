@@ -1,5 +1,6 @@
 #pragma once
 
+#include "autoupdate/device_ps_list.h"
 #include "autoupdate/ps_rebuild.h"
 #include "autoupdate/text_file.h"
 #include "link/wire_script.h"
@@ -21,11 +22,13 @@ inline const QString kFileNotFoundMessage
                      "Program will now disable auto update, you can turn it back on once you've eliminated the "
                      "problem!");
 
-// What one tick asks for. A tick with a message has ended: it carries no
-// script and no RT part.
+// What one tick asks for. A tick with a message has ended: it sends no list
+// and has no RT part.
 struct AutoUpdateTickResult {
     QString message; // for the operator, when not empty
-    WireScript psUpload; // run when not empty, then call psUploadFinished()
+    // The list is to go out: run owedPsUpload() when the line is free, then
+    // psUploadFinished().
+    bool sendPs = false;
     bool runRtPart = false; // go on with the RT part (after the PS upload, if any)
 };
 
@@ -46,6 +49,9 @@ struct AutoUpdateTickResult {
 // What was sent: the list goes out when the title it was built from differs
 // from the title of the last list that reached the device completely; a
 // failed upload of the list or of the RadioText is sent again on a later tick.
+// With "Send only changed entries" an upload of the list sends only the texts
+// and delays that differ from the list the device is known to hold, and the
+// whole list whenever that is not known.
 class AutoUpdateEngine : public QObject {
     Q_OBJECT
 public:
@@ -84,6 +90,8 @@ public:
     void setInsertDate(bool ticked);
     void setPsPath(const QString &path); // AutoPSPath
     void setRtPath(const QString &path); // AutoRTPath
+    void setChangedOnly(bool ticked); // AutoPSChangedOnly
+    bool changedOnly() const;
     // The RT box's change rule: its text cut to 64 characters becomes RT.
     void setRtBoxText(const QString &text);
     // RT = the title display's text, whatever the RT choice.
@@ -97,8 +105,8 @@ public:
     // new title into the title display and the dynamic PS list, and decides
     // the PS upload.
     AutoUpdateTickResult tick(const TextFile &psFile, bool readBackBusy);
-    // The PS upload ended; lastSentTitle becomes the title of the list it sent
-    // only when it completed.
+    // The PS upload ended; lastSentTitle becomes the title of the list it sent,
+    // and the list the one the device holds, only when it completed.
     void psUploadFinished(bool completed);
     // The RT part, after rtLeadInScript(), with what was read of the RT file:
     // the upload script when the file's first line differs from the RT box, or
@@ -107,14 +115,28 @@ public:
     void rtUploadFinished(bool completed);
 
     // The device may have lost what it was sent (its line was lost and is
-    // back): the list and the RadioText are owed to it.
+    // back): the list and the RadioText are owed to it, and the next list is
+    // sent whole.
     void deviceForgot();
+    // Whether the list goes out at all: the PS update is on with a cutting type.
+    bool sendsList() const;
     // What is owed to the device now, from the list and the RT box as they
-    // are: the list with the PS update on (and a cutting type), the RadioText
-    // with the RT update on; empty scripts when nothing is owed. Each is
-    // followed by psUploadFinished() / rtUploadFinished().
+    // are: the list when sendsList() (only its changed entries when that is
+    // chosen and the device's list is known), the RadioText with the RT update
+    // on; empty scripts when nothing is owed. Each is followed by
+    // psUploadFinished() / rtUploadFinished().
     WireScript owedPsUpload();
     WireScript owedRtUpload();
+
+    // What the device's list is known to be. Unknown after anything that may
+    // have changed it unseen: a lost line, another port or device family, a
+    // read-back of the encoder.
+    void forgetDeviceList();
+    // "Send RT and PS" put this whole list on the device.
+    void deviceListSent(const PsList &list);
+    // "Send settings" put this static PS (entry 0) on the device.
+    void staticPsSent(const QString &text);
+    const DevicePsList &deviceList() const { return deviceList_; }
 
 signals:
     // Something the page shows has changed.
@@ -141,8 +163,12 @@ private:
     // The title the dynamic PS list was last built from; the title display
     // is emptied when the file goes missing, the list stays as it was.
     QString listTitle_;
-    // The title of the list the upload under way sends.
+    // The upload under way: the title its list was built from, the list and
+    // whether it sends all of it; nothing when no list was built.
     QString psSending_;
+    std::optional<PsList> psSendingList_;
+    bool psSendingWhole_ = false;
+    DevicePsList deviceList_;
     // Owed to the device whatever the files say: after a failed RT upload,
     // or when the device may have lost what it was sent.
     bool psOwed_ = false;

@@ -1,7 +1,6 @@
 #include "autoupdate/update_scripts.h"
 
 #include "link/encodings.h"
-#include "rds/ps_upload.h"
 #include "rds/rds_model.h"
 #include "settings/line_speed.h"
 
@@ -11,11 +10,11 @@ namespace {
 constexpr int kRtLeadInPauses = 4;
 } // namespace
 
-WireScript autoPsUploadScript(const SettingsRecord &record)
+WireScript autoPsUploadScript(const SettingsRecord &record, const PsEntries &entries)
 {
     WireScript s;
     s.pause(kWritePauseMs).openWithLine(lineSettingsForSpeed(record.COMSpeed));
-    s.append(dynamicPsFrames(record));
+    s.append(psFrames(record, entries));
     return s.pause(kWritePauseMs).close().ready();
 }
 

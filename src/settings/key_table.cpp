@@ -112,6 +112,7 @@ std::vector<KeyBinding> recordKeys(SettingsRecord &r)
     add("AutoReconnect", &r.AutoReconnect);
     // No alarm command is no key, as an unassigned port is.
     k.push_back({QStringLiteral("AlarmCommand"), &r.AlarmCommand, false, true});
+    add("AutoPSChangedOnly", &r.AutoPSChangedOnly);
     return k;
 }
 

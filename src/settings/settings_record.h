@@ -104,6 +104,9 @@ struct SettingsRecord {
     bool AutoReconnect = false;
     // Started when an alarm lamp lights or goes out; empty: none.
     QString AlarmCommand;
+    // The automatic PS update sends only the entries that differ from the
+    // list the device is known to hold.
+    bool AutoPSChangedOnly = false;
 
     // Scheduler store: Scheme[i] is "Scheme i", SchemeValue[i] is "SchemeValue i".
     std::array<QString, kSchemeSlots> Scheme{};

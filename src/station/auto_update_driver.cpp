@@ -87,40 +87,51 @@ void AutoUpdateDriver::psFileRead(const TextFile &file)
         endTick();
         return;
     }
-    if (r.psUpload.empty() || paused_) {
+    if (!r.sendPs || paused_) {
         if (r.runRtPart)
             rtPart();
         else
             endTick();
         return;
     }
-    const bool thenRt = r.runRtPart;
-    const bool queued = submitUpload(JobKind::AutoPs, std::move(r.psUpload), [this, thenRt](bool completed) {
-        engine_.psUploadFinished(completed);
-        // A failed upload ends the tick: one message per failure.
-        if (completed && thenRt)
-            rtPart();
-        else
-            endTick();
-    });
+    if (!r.runRtPart)
+        sendPs({});
+    else if (engine_.changedOnly())
+        rtPart([this] { sendPs({}); }); // one frame: it waits for no list
+    else
+        sendPs([this] { rtPart(); });
+}
+
+void AutoUpdateDriver::sendPs(std::function<void()> then)
+{
+    // Built when the job begins: what the device holds is known best then.
+    const bool queued = submitUpload(
+        JobKind::AutoPs, [this] { return engine_.owedPsUpload(); },
+        [this, then = std::move(then)](bool completed) {
+            engine_.psUploadFinished(completed);
+            // A failed upload ends the tick: one message per failure.
+            if (completed && then)
+                then();
+            else
+                endTick();
+        });
     if (!queued)
         endTick();
 }
 
-bool AutoUpdateDriver::submitUpload(JobKind kind, WireScript script, std::function<void(bool completed)> done)
+bool AutoUpdateDriver::submitUpload(
+    JobKind kind, std::function<WireScript()> script, std::function<void(bool completed)> done)
 {
-    if (script.empty())
-        return false;
     Job job;
     job.kind = kind;
-    job.script = [script = std::move(script)] { return script; };
+    job.script = std::move(script);
     job.done = [done = std::move(done)](const JobEnd &end) { done(end.completed()); };
     return line_.submit(std::move(job));
 }
 
-void AutoUpdateDriver::rtPart()
+void AutoUpdateDriver::rtPart(std::function<void()> then)
 {
-    reader_.read(engine_.rtPath(), AutoUpdateEngine::kRtReadLimit, [this](const TextFile &file) {
+    reader_.read(engine_.rtPath(), AutoUpdateEngine::kRtReadLimit, [this, then](const TextFile &file) {
         noteRead(file, engine_.rtPath());
         if (paused_) {
             engine_.rtPart(file, readBackBusy()); // the RT box follows the file
@@ -137,10 +148,13 @@ void AutoUpdateDriver::rtPart()
             *sends = !upload.empty();
             return s.append(upload);
         };
-        rt.done = [this, sends](const JobEnd &end) {
+        rt.done = [this, sends, then](const JobEnd &end) {
             if (*sends)
                 engine_.rtUploadFinished(end.completed());
-            endTick();
+            if (end.completed() && then)
+                then();
+            else
+                endTick();
         };
         if (!line_.submit(std::move(rt)))
             endTick();
@@ -149,8 +163,15 @@ void AutoUpdateDriver::rtPart()
 
 void AutoUpdateDriver::sendOwed()
 {
-    submitUpload(JobKind::AutoRt, engine_.owedRtUpload(), [this](bool c) { engine_.rtUploadFinished(c); });
-    submitUpload(JobKind::AutoPs, engine_.owedPsUpload(), [this](bool c) { engine_.psUploadFinished(c); });
+    if (WireScript rt = engine_.owedRtUpload(); !rt.empty()) {
+        submitUpload(
+            JobKind::AutoRt, [rt = std::move(rt)] { return rt; }, [this](bool c) { engine_.rtUploadFinished(c); });
+    }
+    if (engine_.sendsList()) {
+        submitUpload(
+            JobKind::AutoPs, [this] { return engine_.owedPsUpload(); },
+            [this](bool c) { engine_.psUploadFinished(c); });
+    }
 }
 
 void AutoUpdateDriver::endTick()

@@ -16,7 +16,9 @@ class LineOwner;
 // time limit) and submits what the engine decided to the line. A tick waits
 // while anything waits or runs on the line (the previous tick's uploads, a
 // read-back, the setup window, an operator's upload) and runs as soon as the
-// line is free; ticks never overlap.
+// line is free; ticks never overlap. With "Send only changed entries" a
+// RadioText that changed on the tick of a new title goes out before the list:
+// one frame, never held back behind the list's.
 class AutoUpdateDriver : public QObject {
     Q_OBJECT
 public:
@@ -46,9 +48,12 @@ signals:
 private:
     void noteRead(const TextFile &file, const QString &path);
     void psFileRead(const TextFile &file);
-    void rtPart();
-    // False when nothing was queued (an empty script, or one of its kind waits).
-    bool submitUpload(JobKind kind, WireScript script, std::function<void(bool completed)> done);
+    // The list, built when its job begins; `then` follows when it completed.
+    void sendPs(std::function<void()> then);
+    // The look at the RT file and its upload; `then` follows when that completed.
+    void rtPart(std::function<void()> then = {});
+    // False when nothing was queued (one of its kind waits).
+    bool submitUpload(JobKind kind, std::function<WireScript()> script, std::function<void(bool completed)> done);
     void endTick();
     bool readBackBusy() const;
 

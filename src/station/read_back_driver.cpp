@@ -65,8 +65,11 @@ void ReadBackDriver::end(const JobEnd &e)
     } else if (e.outcome == JobEnd::Outcome::NoReply) {
         said = QStringLiteral("Error receiving RDS parameters.");
     }
-    if (e.outcome != JobEnd::Outcome::Dropped)
+    if (e.outcome != JobEnd::Outcome::Dropped) {
+        // What came back may not be what this run last sent: the next list goes whole.
+        autoUpdate_.forgetDeviceList();
         emit recordEdited();
+    }
     if (!said.isEmpty())
         emit message(said);
 }

@@ -1,6 +1,7 @@
 #include "station/station.h"
 
 #include "link/clock.h"
+#include "link/port_map.h"
 #include "rds/rt_ps_upload.h"
 #include "settings/line_speed.h"
 #include "settings/settings_store.h"
@@ -156,6 +157,9 @@ void Station::tabSelected()
 
 void Station::onLineFailed(const LinkFailure &failure, JobKind kind, bool attended)
 {
+    // Whatever was cut short, and whatever is at the end of the line now,
+    // the device's list is no longer known.
+    autoUpdate_.forgetDeviceList();
     // On the way out the line is let go: nothing more to say about it.
     if (exiting_ && failure.kind == LinkFailure::Kind::LineLost)
         return;
@@ -184,28 +188,43 @@ void Station::onLineFailed(const LinkFailure &failure, JobKind kind, bool attend
     }
 }
 
-void Station::submitScript(JobKind kind, std::function<WireScript()> script, bool attended)
+void Station::submitScript(
+    JobKind kind, std::function<WireScript()> script, bool attended, std::function<void(const JobEnd &)> done)
 {
     Job job;
     job.kind = kind;
     job.attended = attended;
     job.script = std::move(script);
+    job.done = std::move(done);
     line_.submit(std::move(job));
 }
 
 void Station::submitSendSettings(bool attended)
 {
+    // The static PS it sends is entry 0 of the device's list.
+    auto staticPs = std::make_shared<QString>();
     submitScript(
         JobKind::SendSettings,
-        [this] {
+        [this, staticPs] {
             const Attended attended = sendSettingsAttended_ ? Attended::Yes : Attended::No;
             sendSettingsAttended_ = false;
+            *staticPs = record_.PS[0];
             WireScript script = sendSettingsScript(record_, attended);
             if (!isSmallFamily(record_))
                 save(); // AFNum was recomputed
             return script;
         },
-        attended);
+        attended, afterPsFrames([this, staticPs] { autoUpdate_.staticPsSent(*staticPs); }));
+}
+
+std::function<void(const JobEnd &)> Station::afterPsFrames(std::function<void()> completed)
+{
+    return [this, completed = std::move(completed)](const JobEnd &end) {
+        if (end.completed())
+            completed();
+        else if (end.outcome != JobEnd::Outcome::Dropped)
+            autoUpdate_.forgetDeviceList(); // some frames may have gone, or none
+    };
 }
 
 void Station::sendSettings()
@@ -218,7 +237,15 @@ void Station::sendSettings()
 void Station::sendRtAndPs()
 {
     tabReleased_ = false;
-    submitScript(JobKind::SendRtAndPs, [this] { return sendRtAndPsScript(record_); });
+    // Its list, once all of it is out, is the one the device holds.
+    auto sent = std::make_shared<PsList>();
+    submitScript(
+        JobKind::SendRtAndPs,
+        [this, sent] {
+            *sent = PsList::of(record_);
+            return sendRtAndPsScript(record_);
+        },
+        true, afterPsFrames([this, sent] { autoUpdate_.deviceListSent(*sent); }));
 }
 
 void Station::testFrequency()
@@ -310,6 +337,8 @@ void Station::portBack()
 
 void Station::chooseFamily(int16_t mode)
 {
+    if (mode != record_.MODE || familyComSpeed(mode) != record_.COMSpeed)
+        autoUpdate_.forgetDeviceList(); // another device, or one that hears another speed
     record_.MODE = mode;
     record_.COMSpeed = familyComSpeed(mode);
     save();
@@ -330,16 +359,32 @@ void Station::openSetup()
     setup.kind = JobKind::Setup;
     setup.holdsLine = true;
     // Setup has the line to itself, the main port closed, until closeSetup().
-    setup.script = [] { return WireScript().close(); };
+    auto portBefore = std::make_shared<QString>();
+    setup.script = [this, portBefore] {
+        *portBefore = portInUse();
+        return WireScript().close();
+    };
     setup.held = [this] { emit setupReady(); };
-    setup.done = [this](const JobEnd &) {
+    setup.done = [this, portBefore](const JobEnd &) {
         probe_.stop();
+        // Another port, device or speed: another device's list, or none.
+        if (portInUse() != *portBefore)
+            autoUpdate_.forgetDeviceList();
         emit setupEnded();
     };
     line_.submit(std::move(setup));
 }
 
 void Station::closeSetup() { line_.release(JobKind::Setup); }
+
+QString Station::portInUse() const
+{
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(record_.COMSelected)
+        .arg(record_.COMSpeed)
+        .arg(record_.MODE)
+        .arg(devicePath(record_, record_.COMSelected));
+}
 
 void Station::stopTimers()
 {

@@ -127,7 +127,13 @@ private:
     void reportSave(bool written);
     void submitSendSettings(bool attended = false);
     // A job of the operator's (`attended`) or of the automatic work.
-    void submitScript(JobKind kind, std::function<WireScript()> script, bool attended = true);
+    void submitScript(JobKind kind, std::function<WireScript()> script, bool attended = true,
+        std::function<void(const JobEnd &)> done = {});
+    // The end of a job that writes PS entries: `completed` tells the device's
+    // list what it got; a job cut short leaves the list unknown.
+    std::function<void(const JobEnd &)> afterPsFrames(std::function<void()> completed);
+    // The port the line uses: number, speed, family and device, as one text.
+    QString portInUse() const;
     void recordEdited();
     void refreshButtons();
     void stopTimers();

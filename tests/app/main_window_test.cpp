@@ -157,6 +157,21 @@ TEST_F(MainWindowTest, RdsPageShowsThePiCodeAndStoresItsChoicesAndTexts)
     EXPECT_EQ(stored(QStringLiteral("RT")), QStringLiteral("News at six").leftJustified(64));
 }
 
+// "Send only changed entries" shows the stored choice, and stores and uses the operator's.
+TEST_F(MainWindowTest, SendOnlyChangedEntriesIsStoredAndUsed)
+{
+    store(QStringLiteral("AutoPSChangedOnly"), QStringLiteral("True"));
+    start();
+    auto *box = find<QCheckBox>("chkAutoPSChangedOnly");
+    EXPECT_EQ(box->text(), QStringLiteral("Send only changed entries"));
+    EXPECT_TRUE(box->isChecked());
+    for (const char *after : {"False", "True"}) {
+        box->click();
+        EXPECT_EQ(stored(QStringLiteral("AutoPSChangedOnly")), QLatin1String(after));
+        EXPECT_EQ(window->station().autoUpdate().changedOnly(), box->isChecked());
+    }
+}
+
 // The two "Browse" choosers: each stores its file in its own field and path
 // box; cancelling changes nothing. A chooser opens in the stored file's folder,
 // or at home when that folder does not exist (the default Windows path).

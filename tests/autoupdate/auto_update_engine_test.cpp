@@ -5,6 +5,7 @@
 #include "settings/line_speed.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
+#include "support/script_frames.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 
 using namespace zfm;
@@ -20,6 +22,7 @@ namespace {
 
 // What one tick did, run the way the window runs it, every upload completing.
 struct Tick : AutoUpdateTickResult {
+    WireScript psUpload;
     WireScript rtUpload;
 };
 
@@ -51,7 +54,9 @@ protected:
     // `completes`: whether the uploads reach the device; a failed one ends the tick.
     Tick tick(bool readBackBusy = false, bool completes = true)
     {
-        Tick t{engine.tick(psFile(), readBackBusy), {}};
+        Tick t{engine.tick(psFile(), readBackBusy), {}, {}};
+        if (t.sendPs)
+            t.psUpload = engine.owedPsUpload();
         if (!t.psUpload.empty()) {
             engine.psUploadFinished(completes);
             if (!completes)
@@ -122,7 +127,8 @@ TEST_F(AutoUpdate, PsUploadScriptAndLastSentTitle)
     engine.setInsertDate(true);
     write(record.AutoPSPath, QByteArray("ABCDEFGHIJ"));
     engine.tick(psFile(), false);
-    WireScript s = engine.tick(psFile(), false).psUpload;
+    ASSERT_TRUE(engine.tick(psFile(), false).sendPs);
+    WireScript s = engine.owedPsUpload();
     EXPECT_EQ(s.steps().front(), Step(step::Pause{10}));
     EXPECT_EQ(s.steps()[1], Step(step::Open{lineSettingsForSpeed(record.COMSpeed)}));
     EXPECT_EQ(s.steps()[s.steps().size() - 2], Step(step::Close{}));
@@ -134,10 +140,11 @@ TEST_F(AutoUpdate, PsUploadScriptAndLastSentTitle)
 
     // A failed upload leaves lastSentTitle, so the next tick sends the list again.
     engine.psUploadFinished(false);
-    ASSERT_FALSE(engine.tick(psFile(), false).psUpload.empty());
+    ASSERT_TRUE(engine.tick(psFile(), false).sendPs);
+    engine.owedPsUpload();
     engine.psUploadFinished(true);
     EXPECT_EQ(record.lastSentTitle, QStringLiteral("ABCDEFGHIJ"));
-    EXPECT_TRUE(engine.tick(psFile(), false).psUpload.empty());
+    EXPECT_FALSE(engine.tick(psFile(), false).sendPs);
 }
 
 TEST_F(AutoUpdate, AnUnreadablePsFileSwitchesOffOnTheSecondTick)
@@ -337,11 +344,133 @@ TEST_F(AutoUpdate, AReadThatTimedOutDecidesNothing)
     engine.tick(psFile(), false);
     for (int i = 0; i < 3; ++i) {
         const AutoUpdateTickResult r = engine.tick(hung, false);
-        EXPECT_TRUE(r.message.isEmpty() && r.psUpload.empty() && !r.runRtPart);
+        EXPECT_TRUE(r.message.isEmpty() && !r.sendPs && !r.runRtPart);
         EXPECT_TRUE(engine.rtPart(hung, false).empty());
     }
     EXPECT_EQ(std::pair(record.AutoPS, record.RTSwitch), (std::pair<int16_t, int16_t>(1, 1)));
     EXPECT_EQ(engine.rtBoxText(), QStringLiteral("On air"));
     EXPECT_TRUE(tick().psUpload.empty());
     EXPECT_FALSE(tick().psUpload.empty());
+}
+
+namespace {
+
+class ChangedOnly : public AutoUpdate {
+protected:
+    void SetUp() override
+    {
+        AutoUpdate::SetUp();
+        engine.setChangedOnly(true);
+    }
+    // The frames of the first list a new title file brings, its upload
+    // completing; empty when none goes out within two ticks.
+    std::vector<test::FrameView> nextUpload(const QByteArray &file, bool completes = true)
+    {
+        write(record.AutoPSPath, file);
+        for (int i = 0; i < 2; ++i) {
+            if (engine.tick(psFile(), false).sendPs) {
+                const WireScript s = engine.owedPsUpload();
+                engine.psUploadFinished(completes);
+                return test::framesOf(s);
+            }
+        }
+        return {};
+    }
+    static QStringList names(const std::vector<test::FrameView> &frames)
+    {
+        QStringList n;
+        for (const auto &f : frames)
+            n << QString::fromLatin1(f.name);
+        return n;
+    }
+};
+
+} // namespace
+
+// The first list of a run goes whole; after it only what differs, texts then
+// delays, each frame as in the whole list, the status texts and the progress
+// bar counting the frames actually sent.
+TEST_F(ChangedOnly, SendsWhatDiffersFromTheListTheDeviceHolds)
+{
+    EXPECT_EQ(nextUpload("Aurora Vale,Over the Harbour Wall").size(), 200u);
+    // Asked again, nothing differs.
+    EXPECT_TRUE(test::framesOf(engine.owedPsUpload()).empty());
+    engine.psUploadFinished(true);
+
+    // "Aurora V" "ale Over" " the Har" "bour Wal" "l" -> "Aurora V" "ale Blue"
+    write(record.AutoPSPath, QByteArray("Aurora Vale,Blue"));
+    tick();
+    ASSERT_TRUE(engine.tick(psFile(), false).sendPs);
+    const WireScript s = engine.owedPsUpload();
+    const auto frames = test::framesOf(s);
+    const std::tuple<const char *, QByteArray, const char *, double> expected[] = {
+        {"PS01", "ale Blue", "Sending PS1 to RDS encoder...0%", 0},
+        {"PS02", "        ", "Sending PS2 to RDS encoder...14.3%", 0.09 * 200 / 7},
+        {"PS03", "        ", "Sending PS3 to RDS encoder...28.6%", 0.09 * 400 / 7},
+        {"PS04", "        ", "Sending PS4 to RDS encoder...42.9%", 0.09 * 600 / 7},
+        {"PD02", "0", "Sending DELAY2 to RDS encoder...57.1%", 9 + 0.09 * (800.0 / 7 - 100)},
+        {"PD03", "0", "Sending DELAY3 to RDS encoder...71.4%", 9 + 0.09 * (1000.0 / 7 - 100)},
+        {"PD04", "0", "Sending DELAY4 to RDS encoder...85.7%", 9 + 0.09 * (1200.0 / 7 - 100)},
+    };
+    ASSERT_EQ(frames.size(), std::size(expected));
+    for (size_t i = 0; i < frames.size(); ++i) {
+        const auto &[name, value, text, progress] = expected[i];
+        EXPECT_EQ(frames[i].name, QByteArray(name)) << i;
+        EXPECT_EQ(frames[i].value, value) << name;
+        ASSERT_EQ(frames[i].inside.size(), 1u) << name;
+        EXPECT_EQ(frames[i].inside[0].text, QLatin1String(text));
+        EXPECT_NEAR(frames[i].inside[0].progress, progress, 1e-9) << name;
+        // Paced as every frame of the whole list: 10 ms after each part, 50 ms after the terminator.
+        EXPECT_EQ(std::pair(frames[i].pauseBeforeTerminatorMs, frames[i].pauseAfterMs),
+            std::pair(10, i + 1 < frames.size() ? 50 : 60))
+            << name;
+    }
+    // The upload's usual beginning and end.
+    EXPECT_EQ(s.steps()[1], Step(step::Open{lineSettingsForSpeed(record.COMSpeed)}));
+    EXPECT_EQ(s.steps()[s.steps().size() - 2], Step(step::Close{}));
+    EXPECT_TRUE(std::holds_alternative<step::Ready>(s.steps().back()));
+    engine.psUploadFinished(true);
+    EXPECT_EQ(record.lastSentTitle, QStringLiteral("Aurora Vale Blue"));
+
+    // The same title again sends nothing; one that differs in letter case alone neither.
+    EXPECT_TRUE(nextUpload("Aurora Vale,Blue").empty());
+    EXPECT_TRUE(nextUpload("AURORA VALE,BLUE").empty());
+}
+
+// Whatever may have changed the device's list unseen makes the next list
+// whole; what "Send RT and PS" and "Send settings" put on the device counts.
+TEST_F(ChangedOnly, TheWholeListGoesWheneverTheDevicesListIsNotKnown)
+{
+    PsList other;
+    const QStringList whole{QStringLiteral("whole")};
+    struct Row {
+        const char *what;
+        std::function<void()> meanwhile;
+        QStringList sent; // frame names, or "whole"
+    };
+    const Row rows[] = {
+        {"nothing", [] {}, {"PS02"}},
+        {"59 minutes", [&] { clock.advanceMs(59 * 60 * 1000); }, {"PS02"}},
+        {"an hour", [&] { clock.advanceMs(60 * 60 * 1000); }, whole},
+        {"clock set back", [&] { clock.advanceMs(-60 * 1000); }, whole},
+        {"option off", [&] { engine.setChangedOnly(false); }, whole},
+        {"a failed upload", [&] { nextUpload("Aurora Vale,Failed", false); }, whole},
+        {"forgotten", [&] { engine.forgetDeviceList(); }, whole},
+        {"line back", [&] { engine.deviceForgot(); }, whole},
+        {"a new run", [&] { engine.restore(); }, whole},
+        {"Send RT and PS", [&] { engine.deviceListSent(other); }, {"PS02", "PS06"}},
+        {"Send settings", [&] { engine.staticPsSent(QStringLiteral("STATION ")); }, {"PS00", "PS02"}},
+    };
+    int k = 0;
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        engine.setChangedOnly(true);
+        engine.forgetDeviceList();
+        ASSERT_EQ(nextUpload("Aurora Vale,Song " + QByteArray::number(++k)).size(), 200u);
+        other = PsList::of(record);
+        other.texts[6] = QStringLiteral("OTHER   ");
+        row.meanwhile();
+        const auto frames = nextUpload("Aurora Vale,Song " + QByteArray::number(++k));
+        EXPECT_EQ(frames.size() == 200 ? whole : names(frames), row.sent);
+    }
 }

@@ -39,31 +39,31 @@ TEST(SettingsStore, EmptyStoreSavesEveryKeyInItsTextForm)
     s.loadAll();
     ASSERT_TRUE(s.saveAll());
 
-    const std::pair<const char *, const char *> expected[]
-        = {{"LogoLine1", "Kestrel Devices "}, {"LogoLine2", "<ZEPHYRINE FM+> "}, {"AutoRead", "False"}, {"GCT", "0"},
-            {"GRT", "0"}, {"GEON", "0"}, {"CountryCode", "3"}, {"ECC", "3"}, {"COMSelected", "2"}, {"COMSpeed", "3"},
-            {"AreaCoverage", "1"}, {"ProgramReference", "128"}, {"MODE", "12"}, {"TP", "0"}, {"TransmitAF", "False"},
-            {"TA", "0"}, {"TXStereo", "0"}, {"TXPower", "100"}, {"TXFrequency", "100000"}, {"MS", "0"}, {"PTY", "10"},
-            {"AutoPS", "0"}, {"AutoPSDelay", "2"}, {"TurboPSDelay", "2"}, {"AutoPSPath", "c:\\SongName.txt"},
-            {"AutoRTPath", "c:\\SongName.txt"}, {"AutoPSSplit", "True"}, {"ScrollPS", "True"}, {"TrayAtStart", "False"},
-            {"RDSActive", "True"}, {"InsertTime", "True"}, {"InsertDate", "True"}, {"PS", "QRV5260+"},
-            {"PS1", "        "}, {"PS99", "        "}, {"PSDelay", "2"}, {"PSDelay1", "0"}, {"PSDelay100", "0"},
-            {"SETTOSAMEDELAY", "0"}, {"MG0", "External message 1"}, {"MG7", "External message 8"},
-            {"RT2", "Check out the ORVENTA5000+, worlds only PC based FM transmitter!"},
-            {"RT3", "Turn your PC into a FM radio station!"}, {"RT6", "Turn your PC into a FM radio station!"},
-            {"RTSwitch", "1"}, {"AFNum", "0"}, {"AF1", "125"}, {"AF2", "0"}, {"AF7", "0"}, {"DId0", "1"}, {"DId3", "1"},
-            {"DynamicPS", "0"}, {"DynamicRT", "0"}, {"WinAmpVersion", "Studio"}, {"GetMP3Tag", "c:\\SongName.txt"},
-            {"ShutDown", "False"}, {"SettingsAtStart", "False"}, {"AutoReconnect", "False"}, {"Scheme 0", ""},
-            {"Scheme 20", ""}, {"SchemeValue 0", "0"}, {"SchemeValue 20", "0"}, {"SchemeEnable", "0"}};
+    const std::pair<const char *, const char *> expected[] = {{"LogoLine1", "Kestrel Devices "},
+        {"LogoLine2", "<ZEPHYRINE FM+> "}, {"AutoRead", "False"}, {"GCT", "0"}, {"GRT", "0"}, {"GEON", "0"},
+        {"CountryCode", "3"}, {"ECC", "3"}, {"COMSelected", "2"}, {"COMSpeed", "3"}, {"AreaCoverage", "1"},
+        {"ProgramReference", "128"}, {"MODE", "12"}, {"TP", "0"}, {"TransmitAF", "False"}, {"TA", "0"},
+        {"TXStereo", "0"}, {"TXPower", "100"}, {"TXFrequency", "100000"}, {"MS", "0"}, {"PTY", "10"}, {"AutoPS", "0"},
+        {"AutoPSDelay", "2"}, {"TurboPSDelay", "2"}, {"AutoPSPath", "c:\\SongName.txt"},
+        {"AutoRTPath", "c:\\SongName.txt"}, {"AutoPSSplit", "True"}, {"ScrollPS", "True"}, {"TrayAtStart", "False"},
+        {"RDSActive", "True"}, {"InsertTime", "True"}, {"InsertDate", "True"}, {"PS", "QRV5260+"}, {"PS1", "        "},
+        {"PS99", "        "}, {"PSDelay", "2"}, {"PSDelay1", "0"}, {"PSDelay100", "0"}, {"SETTOSAMEDELAY", "0"},
+        {"MG0", "External message 1"}, {"MG7", "External message 8"},
+        {"RT2", "Check out the ORVENTA5000+, worlds only PC based FM transmitter!"},
+        {"RT3", "Turn your PC into a FM radio station!"}, {"RT6", "Turn your PC into a FM radio station!"},
+        {"RTSwitch", "1"}, {"AFNum", "0"}, {"AF1", "125"}, {"AF2", "0"}, {"AF7", "0"}, {"DId0", "1"}, {"DId3", "1"},
+        {"DynamicPS", "0"}, {"DynamicRT", "0"}, {"WinAmpVersion", "Studio"}, {"GetMP3Tag", "c:\\SongName.txt"},
+        {"ShutDown", "False"}, {"SettingsAtStart", "False"}, {"AutoReconnect", "False"}, {"AutoPSChangedOnly", "False"},
+        {"Scheme 0", ""}, {"Scheme 20", ""}, {"SchemeValue 0", "0"}, {"SchemeValue 20", "0"}, {"SchemeEnable", "0"}};
     for (const auto &[key, text] : expected) {
         const auto stored = l.store.value(QLatin1String(key));
         ASSERT_TRUE(stored.has_value()) << key;
         EXPECT_EQ(stored->toStdString(), text) << key;
     }
     // 50 single keys, 100 PS texts, 101 delays, SETTOSAMEDELAY, RT, 8 messages,
-    // RT1..RT6, RTSwitch, AFNum, 7 AFs, 4 DIds and 7 more singles; then the
+    // RT1..RT6, RTSwitch, AFNum, 7 AFs, 4 DIds and 8 more singles; then the
     // schedule. An exact count also proves that no two fields share a key.
-    EXPECT_EQ(l.store.values().size(), 50u + 100 + 101 + 2 + 8 + 6 + 2 + 7 + 4 + 7 + 43);
+    EXPECT_EQ(l.store.values().size(), 50u + 100 + 101 + 2 + 8 + 6 + 2 + 7 + 4 + 8 + 43);
     // A default port map stores nothing.
     EXPECT_FALSE(l.store.value(QStringLiteral("COMDevice2")).has_value());
     EXPECT_FALSE(l.record.RT.isEmpty() || l.record.RTn[0].isEmpty());

@@ -62,6 +62,7 @@ void Playout::next()
         f.open(QIODevice::WriteOnly);
         f.write(bytes);
         f.commit();
+        emit titleWritten();
         return;
     }
     case 1: {
@@ -87,6 +88,7 @@ void Playout::finish()
         f.write(pendingRest_);
     pendingRest_.clear();
     complete_ = true;
+    emit titleWritten();
 }
 
 } // namespace zfm::drill

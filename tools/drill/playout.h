@@ -38,6 +38,10 @@ public:
     // The eight PS pieces a split title gives: 8 characters each, blank padded.
     static QStringList psPieces(const QString &title);
 
+signals:
+    // The file holds a new title whole (lastTitle(), lastLine()).
+    void titleWritten();
+
 private:
     void next();
     void finish();
