@@ -1,6 +1,8 @@
 #include "settings/key_table.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
+#include "support/printers.h"
+#include "support/settings_file.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -25,6 +27,7 @@
 #include <unistd.h>
 
 using namespace zfm;
+using zfm::test::onDisk;
 
 namespace {
 
@@ -238,20 +241,6 @@ protected:
     static QString folder() { return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Kestrel Devices"); }
     static QString file() { return folder() + QStringLiteral("/ZephyrineFM+.conf"); }
     static void clear() { QDir(folder()).removeRecursively(); }
-    // A key's text as the file holds it (a store in this process could answer
-    // from what it has not written yet).
-    static QString onDisk(const char *key)
-    {
-        QFile f(file());
-        if (!f.open(QIODevice::ReadOnly))
-            return QStringLiteral("<no file>");
-        const QByteArray prefix = QByteArray(key) + '=';
-        for (const QByteArray &line : f.readAll().split('\n')) {
-            if (line.startsWith(prefix))
-                return QString::fromUtf8(line.mid(prefix.size()));
-        }
-        return QStringLiteral("<absent>");
-    }
     static void write(const QByteArray &content)
     {
         QDir().mkpath(folder());
