@@ -367,6 +367,50 @@ TEST_F(PlatformStoreTest, TwoProgramsSavingAtOnceLoseNothing)
     EXPECT_GT(lastSaved, 0);
 }
 
+// The virtual transmitter registers its line while the program saves over
+// and over, and takes the registration back as it ends: both write the file
+// at once, and the program's saves neither drop the registration nor bring it
+// back, while what the program itself changed is written as ever.
+TEST_F(PlatformStoreTest, APortRegisteredWhileTheProgramSavesIsKept)
+{
+    PlatformStore store;
+    SettingsRecord r;
+    Settings settings(r, store);
+    settings.loadAll();
+    int saves = 0;
+    const auto save = [&] {
+        r.TXPower = int16_t(++saves % 100);
+        ASSERT_TRUE(settings.saveAll());
+    };
+    QProcess transmitter;
+    transmitter.start(QStringLiteral(ZFM_VIRTUAL_TRANSMITTER),
+        {QStringLiteral("--config-home"), qEnvironmentVariable("XDG_CONFIG_HOME"), QStringLiteral("--com"),
+            QStringLiteral("7")});
+    ASSERT_TRUE(transmitter.waitForStarted());
+    while (!transmitter.canReadLine() && saves < 5000) {
+        save();
+        transmitter.waitForReadyRead(1);
+    }
+    const QString path = QString::fromLocal8Bit(transmitter.readLine()).trimmed();
+    ASSERT_FALSE(path.isEmpty());
+    for (int i = 0; i < 20; ++i)
+        save();
+    EXPECT_EQ(onDisk("COMDevice7"), path);
+    EXPECT_EQ(onDisk("TXPower"), QString::number(r.TXPower));
+    r.COMDevice[3] = QStringLiteral("/dev/ttyUSB9");
+    save();
+    EXPECT_EQ(onDisk("COMDevice3"), r.COMDevice[3]);
+
+    transmitter.terminate();
+    while (!transmitter.waitForFinished(1))
+        save();
+    for (int i = 0; i < 20; ++i)
+        save();
+    EXPECT_EQ(onDisk("COMDevice7"), QStringLiteral("<absent>"));
+    EXPECT_EQ(onDisk("COMDevice3"), r.COMDevice[3]);
+    EXPECT_EQ(onDisk("TXPower"), QString::number(r.TXPower));
+}
+
 TEST_F(PlatformStoreTest, UnreadableFileActsAsAnEmptyStore)
 {
     if (geteuid() == 0)
