@@ -6,8 +6,13 @@
 //   past its limit, and every decoded value stays within its item's shape.
 // - read-back: the input fills a read-back in the virtual transmitter's layout
 //   whose PS, RadioText and message texts are fuzz bytes (items may be left
-//   out, one delay may be bad); fed through the parser it must decode to
-//   exactly what was encoded, so no key was ever taken from inside a text.
+//   out, but not every delay: a read-back opens with them; one delay may be
+//   bad). Texts may hold keys, status labels ("Pfwd", "AlarmCode=") and "$".
+//   It must decode to exactly what was encoded, so no key was ever taken from
+//   inside a text; fed through the parser it must end at its own closing "$"
+//   and nowhere else, and decode the same as at once, whatever came before
+//   it in the stream: nothing, a lone "$", a status reply, the rest of one,
+//   or line noise.
 #include "fuzz_check.h"
 
 #include "link/reply_parser.h"
@@ -16,8 +21,11 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 using namespace zfm;
 
@@ -79,11 +87,37 @@ std::optional<QString> text(FuzzedDataProvider &in, int length)
     return fromWindows1252(QByteArray(bytes.data(), qsizetype(bytes.size())));
 }
 
+// What the stream held before the read-back, and the reply that ended there.
+struct Before {
+    std::string bytes;
+    std::optional<ReplyEvent> ends;
+};
+
+Before before(FuzzedDataProvider &in)
+{
+    static const std::string status = "AlarmCode=05,Pfwd=12.5W,Pref=0.3W,Freq=100.000MHz,Audio=F,";
+    switch (in.ConsumeIntegralInRange(0, 4)) {
+    case 1: return {"$", EmptyReply{}};
+    case 2: return {status + '$', decodeStatusReply(status)};
+    case 3: return {status.substr(status.find("Pref")) + '$', StrayReply{}};
+    case 4: {
+        // Line noise: anything that cannot end a reply or open one.
+        std::string noise = in.ConsumeRandomLengthString(64);
+        std::erase_if(noise, [](char c) { return c == '$' || c == '=' || (c >= '0' && c <= '9'); });
+        return {noise, std::nullopt};
+    }
+    default: return {};
+    }
+}
+
 void readBack(FuzzedDataProvider &in)
 {
+    const Before earlier = before(in);
     ReadBack sent;
     for (auto &d : sent.psDelay)
         d = number(in, 9);
+    if (std::none_of(sent.psDelay.begin(), sent.psDelay.end(), [](const auto &d) { return d.has_value(); }))
+        sent.psDelay[0] = 0;
     for (auto &n : sent.af)
         n = number(in, 999);
     sent.pty = number(in, 99);
@@ -124,21 +158,21 @@ void readBack(FuzzedDataProvider &in)
     const std::string_view bytes(reply.constData(), size_t(reply.size()));
     check(decodeReadBack(bytes) == want, "read-back decodes to what was encoded");
 
-    // A text holding the status label turns the whole reply into a status
-    // reply at its "$"; that path is checked by decoding directly above.
-    if (reply.contains(kStatusMarker.data()))
-        return;
     ReplyParser parser;
-    for (const char c : bytes)
-        check(!feedChecked(parser, c).finished(), "the reply does not end inside itself");
-    const FeedResult end = feedChecked(parser, '$');
-    if (reply.isEmpty()) {
-        // Nothing before the "$": an empty reply, which decodes nothing.
-        check(std::holds_alternative<EmptyReply>(end.event), "a lone $ is an empty reply");
-        return;
+    std::vector<ReplyEvent> ended;
+    for (const char c : earlier.bytes) {
+        FeedResult r = feedChecked(parser, c);
+        if (r.finished())
+            ended.push_back(std::move(r.event));
     }
+    check(ended.size() == (earlier.ends ? 1u : 0u) && (!earlier.ends || ended[0] == *earlier.ends),
+        "what came before the read-back ends as it should");
+    for (const char c : bytes)
+        check(!feedChecked(parser, c).finished(), "the read-back does not end inside itself");
+    const FeedResult end = feedChecked(parser, '$');
     const auto *got = std::get_if<ReadBack>(&end.event);
-    check(got && *got == want, "fed read-back decodes to what was encoded");
+    check(got != nullptr, "the read-back ends at its closing $");
+    check(*got == want, "fed read-back decodes to what was encoded");
 }
 
 } // namespace

@@ -197,6 +197,15 @@ int decimalNumber(std::string_view text)
     return n;
 }
 
+size_t readBackStart(std::string_view buffer)
+{
+    for (size_t p = 0; p + 4 <= buffer.size(); ++p) {
+        if (isDigit(buffer[p]) && isDigit(buffer[p + 1]) && buffer[p + 2] == 'P' && buffer[p + 3] == 'D')
+            return p;
+    }
+    return std::string_view::npos;
+}
+
 bool endsInsideTextValue(std::string_view buffer)
 {
     const std::vector<TextSpan> spans = scanTextSpans(buffer);

@@ -43,14 +43,20 @@ struct ReadBack {
     bool operator==(const ReadBack &) const = default;
 };
 
-// Decodes a read-back from the receive buffer (the closing "$" not included).
+// Decodes a read-back from the receive buffer, from where the read-back begins
+// up to its closing "$" (not included).
 // Every value is taken at a fixed distance from its key's first character;
 // keys that lie inside a PS, RadioText or message text are never used.
 ReadBack decodeReadBack(std::string_view buffer);
 
+// Where a read-back begins in the buffer: at its first delay key ("00PD"), the
+// item the device sends first; npos when the buffer holds none.
+size_t readBackStart(std::string_view buffer);
+
 // True when the buffer ends inside the value of a PS, RadioText or message
 // item, so that a "$" arriving now is a character of that text, not the end
-// of the reply.
+// of the reply. The buffer must begin where the read-back does: the texts are
+// found by stepping from item to item.
 bool endsInsideTextValue(std::string_view buffer);
 
 // A decimal number as the device's numbers are read: digits from the start,

@@ -6,8 +6,32 @@
 namespace zfm {
 
 namespace {
+
 constexpr char kReplyEnd = '$';
+
+enum class ReplyKind { Stray, Status, ReadBack };
+
+struct ReplyStart {
+    ReplyKind kind;
+    size_t at;
+};
+
+// Each reply opens with its own first item, and whichever opening comes first
+// is the reply. Labels further on say nothing: a read-back's PS may read
+// "Pfwd" or "AlarmCode=", but its delays came before it. What stands before
+// the opening is line noise and is not decoded.
+ReplyStart replyStart(std::string_view buffer)
+{
+    const size_t status = buffer.find(kStatusReplyStart);
+    const size_t readBack = readBackStart(buffer);
+    if (status < readBack)
+        return {ReplyKind::Status, status};
+    if (readBack != std::string_view::npos)
+        return {ReplyKind::ReadBack, readBack};
+    return {ReplyKind::Stray, 0};
 }
+
+} // namespace
 
 ReplyParser::ReplyParser() { storage_.reserve(2 * kBufferLimit); }
 
@@ -16,22 +40,29 @@ FeedResult ReplyParser::feed(char chunk)
     FeedResult result;
     if (chunk == kReplyEnd) {
         const std::string_view buffer = received();
-        if (buffer.find(kStatusMarker) != std::string_view::npos) {
-            result.event = decodeStatusReply(buffer);
-            reset();
-            return result;
-        }
         if (buffer.empty()) {
             // An empty reply; the "$" then stays as the buffer's first character.
             result.event = EmptyReply{};
             reset();
-        } else if (!endsInsideTextValue(buffer)) {
-            result.event = decodeReadBack(buffer);
-            reset();
-            return result;
+        } else {
+            const ReplyStart start = replyStart(buffer);
+            const std::string_view reply = buffer.substr(start.at);
+            switch (start.kind) {
+            case ReplyKind::Status: result.event = decodeStatusReply(reply); break;
+            case ReplyKind::Stray: result.event = StrayReply{}; break;
+            case ReplyKind::ReadBack:
+                // A "$" inside a PS, RadioText or message text ("CA$H FM") is
+                // a character of it. The read-back ends at the first "$" outside
+                // them: in a whole read-back, the one after its last item.
+                if (!endsInsideTextValue(reply))
+                    result.event = decodeReadBack(reply);
+                break;
+            }
+            if (result.finished()) {
+                reset();
+                return result;
+            }
         }
-        // Otherwise the "$" belongs to a PS, RadioText or message text
-        // ("CA$H FM"): ending the read-back here would cut it short.
     }
     append(chunk);
     result.appended = true;

@@ -15,12 +15,19 @@ struct EmptyReply {
     bool operator==(const EmptyReply &) const = default;
 };
 
+// Characters ended by "$" that open neither reply: line noise, or the rest of
+// a reply whose wait ran out. Not a read-back with nothing in it: it must not
+// answer a read-back request whose reply is still on its way.
+struct StrayReply {
+    bool operator==(const StrayReply &) const = default;
+};
+
 // What one received character completed: nothing yet (monostate), or a whole
 // reply. A status reply or read-back answers the request waiting for one of
-// its kind (the line owner routes it there); an empty reply, or one nobody
-// asked for, answers nothing. A ReadBack whose abortedAt is set is still a
-// whole reply: it holds only the delays before the bad one.
-using ReplyEvent = std::variant<std::monostate, StatusReply, ReadBack, EmptyReply>;
+// its kind (the line owner routes it there); an empty or stray reply, or one
+// nobody asked for, answers nothing. A ReadBack whose abortedAt is set is
+// still a whole reply: it holds only the delays before the bad one.
+using ReplyEvent = std::variant<std::monostate, StatusReply, ReadBack, EmptyReply, StrayReply>;
 
 struct FeedResult {
     ReplyEvent event;
@@ -32,7 +39,10 @@ struct FeedResult {
 };
 
 // Collects the device's replies one received character at a time and decodes
-// a reply when its closing "$" arrives. Pure: no port, no timers, no widgets.
+// a reply when its closing "$" arrives. What kind of reply it is comes from
+// where it begins (a status reply with its alarm code, a read-back with its
+// delays), never from a label found further on, which may lie inside a text.
+// Pure: no port, no timers, no widgets.
 class ReplyParser {
 public:
     // Stray characters without a "$" must not grow memory without end: the

@@ -56,6 +56,8 @@ struct StatusReply {
     // 0..100; empty when the buffer has no character where the level stands:
     // the level bar keeps its value.
     std::optional<int> audioLevel;
+
+    bool operator==(const StatusReply &) const = default;
 };
 
 // Decodes a status reply from the receive buffer (the closing "$" not
@@ -63,7 +65,8 @@ struct StatusReply {
 // read as if the label began one character before the buffer's first.
 StatusReply decodeStatusReply(std::string_view buffer);
 
-// The label that marks a buffer as a status reply.
-inline constexpr std::string_view kStatusMarker = "Pfwd";
+// A status reply opens with its alarm code: where this label stands, the
+// status reply begins.
+inline constexpr std::string_view kStatusReplyStart = "AlarmCode=";
 
 } // namespace zfm

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+class QObject;
 class QSettings;
 
 namespace zfm {
@@ -39,6 +40,11 @@ private:
 // The per-user platform store: organisation "Kestrel Devices", application
 // "ZephyrineFM+", every key inside the group "ZephyrineFM+ v1.0". On Linux the
 // file is $XDG_CONFIG_HOME/Kestrel Devices/ZephyrineFM+.conf.
+//
+// Other programs write the same file (a second instance, the virtual
+// transmitter registering its port). Changes are written only by sync(),
+// which waits while another live program holds the file's lock, however long
+// it is slow, and reports failure after a while instead of taking the lock.
 class PlatformStore final : public SettingsStore {
 public:
     PlatformStore();
@@ -50,6 +56,8 @@ public:
     bool sync() override;
 
     QString fileName() const;
+    // How long a write waits for another program's lock before it fails.
+    void setLockWaitMs(int ms) { lockWaitMs_ = ms; }
 
     // Keeps the store under `folder` instead of the per-user folder, for the
     // rest of this process; called before the first store is opened.
@@ -58,12 +66,19 @@ public:
     static const QString kOrganisation;
     static const QString kApplication;
     static const QString kSection;
+    static constexpr int kDefaultLockWaitMs = 5000;
+    // A live writer fills its lock file the moment it creates it; one nobody
+    // can read that is older than this was left by a run killed in between.
+    static constexpr int kUnreadableLockAgeMs = 1000;
 
 private:
-    static std::unique_ptr<QSettings> open();
-    void releaseAbandonedLock() const;
+    std::unique_ptr<QSettings> open() const;
+    bool waitForOtherWriters() const;
 
+    // Keeps QSettings from writing on its own, later, by its own lock rules.
+    std::unique_ptr<QObject> deferredWrites_;
     std::unique_ptr<QSettings> settings_;
+    int lockWaitMs_ = kDefaultLockWaitMs;
 };
 
 } // namespace zfm

@@ -90,6 +90,38 @@ TEST_F(RepliesTest, ReadTxAndReadRdsShowWhatTheTransmitterHolds)
     expectButtons(true);
 }
 
+// Texts may hold what the replies are made of: the program sends "$" and the
+// status labels in a PS as they are, and a read-back whose PS, RadioText and
+// messages hold them comes back whole, ended by its own "$" (no status decode,
+// no wait for the watchdog and its message).
+TEST_F(RepliesTest, TextsHoldingStatusLabelsAndDollarsComeBack)
+{
+    auto &dev = useDevice();
+    start();
+    SettingsRecord &r = station().record();
+    r.PS[0] = QStringLiteral("CA$HPfwd");
+    click("cmdSendSettings");
+    ASSERT_TRUE(runUntil([&] { return idle() && find<QPushButton>("cmdSendSettings")->isEnabled(); }, 20000));
+    EXPECT_EQ(dev.state().rds.ps[0], QByteArray("CA$HPfwd"));
+
+    vt::DeviceState st = dev.state();
+    st.rds.ps[42] = "$ Pfwd $";
+    st.rds.rt = "AlarmCode=05,Pfwd=12.5W,Audio=F,$ Ke$ha - TiK ToK $";
+    st.rds.mg[7] = "Pfwd=1W,$AlarmCode=05,$";
+    dev.setState(st);
+    for (QString *text : {&r.PS[0], &r.PS[42], &r.RT, &r.MG[7]})
+        *text = QStringLiteral("before");
+    boxes.clear();
+    click("cmdReadRDS");
+    ASSERT_TRUE(runUntil([&] { return !station().line().has(JobKind::ReadBack); }, 10000));
+    EXPECT_TRUE(boxes.texts().isEmpty()) << shownBoxes();
+    EXPECT_EQ(r.PS[0], QStringLiteral("CA$HPfwd"));
+    EXPECT_EQ(r.PS[42], QStringLiteral("$ Pfwd $"));
+    EXPECT_EQ(r.RT, padText(QString::fromLatin1(st.rds.rt)));
+    EXPECT_EQ(r.MG[7], padText(QString::fromLatin1(st.rds.mg[7])));
+    EXPECT_EQ(window->statusText(), QStringLiteral("Ready"));
+}
+
 TEST_F(RepliesTest, AutoReadAsksEverySecondAndHoldsBackDuringAReadBack)
 {
     vt::Options o;

@@ -2,6 +2,7 @@
 // damaged between runs, or the program dies in the middle of writing it.
 #include "e2e/live_window.h"
 #include "settings/settings_store.h"
+#include "support/settings_file.h"
 #include "support/wait.h"
 
 #include <QCheckBox>
@@ -21,28 +22,6 @@ using namespace zfm;
 using namespace zfm::test;
 
 namespace {
-
-// The store's file, named without opening the store: opening it would write
-// whatever changes are pending.
-QString settingsFile()
-{
-    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Kestrel Devices/ZephyrineFM+.conf");
-}
-
-// A key's text as the file on disk holds it. (A store object in this process
-// would answer from the changes the program has not managed to write yet.)
-QString onDisk(const char *key)
-{
-    QFile f(settingsFile());
-    if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("<no file>");
-    const QByteArray prefix = QByteArray(key) + '=';
-    for (const QByteArray &line : f.readAll().split('\n')) {
-        if (line.startsWith(prefix))
-            return QString::fromUtf8(line.mid(prefix.size()));
-    }
-    return QStringLiteral("<absent>");
-}
 
 // Root may write any file whatever its mode. Without that privilege the
 // calling thread (the one that saves the settings) is held to file modes like
