@@ -8,7 +8,6 @@
 #include "station/auto_update_driver.h"
 #include "station/daily_clock.h"
 #include "station/read_back_driver.h"
-#include "station/reconnector.h"
 #include "station/schedule_driver.h"
 #include "station/status_reader.h"
 #include "support/printers.h"
@@ -218,16 +217,6 @@ TEST_F(Drivers, TheDailyClockSetsTheEncodersClockWhen0315IsCrossed)
     daily.sendOwed();
     ASSERT_TRUE(idle(15000));
     EXPECT_EQ(framesNamed("TIME"), 2);
-}
-
-// Tries after the port was lost: every 5 s for half a minute, then less and
-// less often, never less than once a minute.
-TEST(Reconnector, WaitsLongerAsTheTriesFail)
-{
-    std::vector<int> seconds;
-    for (int failed = 0; failed < 12; ++failed)
-        seconds.push_back(Reconnector::delayAfter(failed) / 1000);
-    EXPECT_EQ(seconds, (std::vector<int>{5, 5, 5, 5, 5, 5, 10, 20, 40, 60, 60, 60}));
 }
 
 // The automatic update: a title read on two ticks in a row goes out; a tick
