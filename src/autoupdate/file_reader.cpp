@@ -21,8 +21,6 @@ QThreadPool &readerThreads()
 
 } // namespace
 
-FileReader::FileReader(QObject *parent) : FileReader(readTextFile, kTimeLimitMs, parent) { }
-
 FileReader::FileReader(ReadFunction read, int timeLimitMs, QObject *parent)
     : QObject(parent), read_(std::move(read)), timeLimitMs_(timeLimitMs)
 {

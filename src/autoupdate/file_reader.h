@@ -21,8 +21,7 @@ public:
     using Done = std::function<void(const TextFile &)>;
     static constexpr int kTimeLimitMs = 2000;
 
-    explicit FileReader(QObject *parent = nullptr);
-    // Another way of reading and another limit (tests).
+    // `read` is readTextFile() but in tests.
     FileReader(ReadFunction read, int timeLimitMs, QObject *parent = nullptr);
     ~FileReader() override;
 
