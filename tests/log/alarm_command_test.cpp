@@ -33,7 +33,9 @@ protected:
         QFile f(script);
         f.open(QIODevice::WriteOnly);
         f.write("#!/bin/sh\n"
-                "env | grep '^ZFM_' | sort >> \"$1\"\n"
+                "for v in ZFM_ALARM ZFM_FORWARD_W ZFM_REFLECTED_W ZFM_STATE ZFM_TIME; do\n"
+                "  printf '%s=%s\\n' \"$v\" \"$(printenv \"$v\")\" >> \"$1\"\n"
+                "done\n"
                 "echo --- >> \"$1\"\n");
         f.close();
         out = dir.filePath(QStringLiteral("told.txt"));
