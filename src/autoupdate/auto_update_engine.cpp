@@ -63,6 +63,7 @@ void AutoUpdateEngine::restore()
     listTitle_ = titleDisplay_;
     r.lastSentTitle = titleDisplay_;
     psOwed_ = rtOwed_ = false;
+    listFromReadBack_ = false;
     psSendingList_.reset();
     deviceList_.forget();
     psReadTick_ = psFailTick_ = rtReadTick_ = tick_ - 2;
@@ -184,12 +185,18 @@ void AutoUpdateEngine::setTitleDisplay(const QString &text)
 void AutoUpdateEngine::takeTitle(const QString &title)
 {
     setTitleDisplay(title);
+    listTitle_ = titleDisplay_;
+    rebuildList();
+}
+
+void AutoUpdateEngine::rebuildList()
+{
     SettingsRecord &r = record();
     std::optional<QDate> date;
     if (r.InsertDate)
         date = clock_.now().date();
-    rebuildPsList(r, type_, titleDisplay_, r.AutoPSDelay, date);
-    listTitle_ = titleDisplay_;
+    rebuildPsList(r, type_, listTitle_, r.AutoPSDelay, date);
+    listFromReadBack_ = false;
     save();
     emit changed();
 }
@@ -299,12 +306,17 @@ WireScript AutoUpdateEngine::owedPsUpload()
     psSendingList_.reset();
     if (!sendsList())
         return {};
+    // Otherwise the encoder's own list would go out under the title.
+    if (listFromReadBack_ && !listTitle_.isEmpty())
+        rebuildList();
     psSending_ = listTitle_;
     psSendingList_ = PsList::of(record());
     const PsList *known = changedOnly() ? deviceList_.known(clock_.now()) : nullptr;
     psSendingWhole_ = known == nullptr;
     return autoPsUploadScript(record(), known ? PsEntries::changed(*known, *psSendingList_) : PsEntries::all());
 }
+
+void AutoUpdateEngine::listReadBack() { listFromReadBack_ = true; }
 
 void AutoUpdateEngine::forgetDeviceList() { deviceList_.forget(); }
 

@@ -128,6 +128,9 @@ public:
     WireScript owedPsUpload();
     WireScript owedRtUpload();
 
+    // A read-back put the encoder's list into the record: a list still owed
+    // to the device is built from its title again before it goes out.
+    void listReadBack();
     // What the device's list is known to be. Unknown after anything that may
     // have changed it unseen: a lost line, another port or device family, a
     // read-back of the encoder.
@@ -151,6 +154,7 @@ private:
     void save();
     AutoUpdateTickResult psFileFailed(bool notFound);
     void takeTitle(const QString &title);
+    void rebuildList();
     void setTitleDisplay(const QString &text);
     void setAllOff();
     WireScript rtUpload();
@@ -163,6 +167,8 @@ private:
     // The title the dynamic PS list was last built from; the title display
     // is emptied when the file goes missing, the list stays as it was.
     QString listTitle_;
+    // The record's list came from a read-back, not from listTitle_.
+    bool listFromReadBack_ = false;
     // The upload under way: the title its list was built from, the list and
     // whether it sends all of it; nothing when no list was built.
     QString psSending_;

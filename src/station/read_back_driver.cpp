@@ -54,6 +54,8 @@ void ReadBackDriver::end(const JobEnd &e)
         // The RadioText box takes the received text, and the box's rule gives it to RT.
         if (outcome.changed.testFlag(ReadBackGroup::RadioText))
             autoUpdate_.setRtBoxText(record_.RT);
+        if (outcome.changed.testFlag(ReadBackGroup::DynamicPs))
+            autoUpdate_.listReadBack();
         if (!outcome.rejected.empty()) {
             QStringList values;
             for (const RejectedValue &v : outcome.rejected)

@@ -306,6 +306,43 @@ TEST_F(AutoUpdate, WhatFailedIsSentAgain)
     EXPECT_TRUE(after.psUpload.empty() && after.rtUpload.empty());
 }
 
+// A read-back puts the encoder's list into the record while a title's list
+// is still owed (its upload failed, or has not run yet): the title's own list
+// goes out, not the encoder's under the title's name.
+TEST_F(AutoUpdate, AListReadBackMeanwhileIsNotSentUnderTheTitle)
+{
+    const auto readBack = [&] {
+        // Entries the split title owns.
+        for (size_t i = 1; i < 8; ++i)
+            record.PS[i] = QStringLiteral("ENCODER ");
+        engine.listReadBack();
+    };
+    for (const bool failedFirst : {true, false}) {
+        SCOPED_TRACE(failedFirst ? "after a failed upload" : "before the upload began");
+        engine.restore();
+        write(record.AutoPSPath, QByteArray("Mira,Tides"));
+        tick();
+        WireScript owed;
+        PsList titles;
+        if (failedFirst) {
+            ASSERT_FALSE(tick(false, false).psUpload.empty());
+            titles = PsList::of(record);
+            readBack();
+            owed = tick().psUpload;
+        } else {
+            ASSERT_TRUE(engine.tick(psFile(), false).sendPs);
+            titles = PsList::of(record);
+            readBack(); // it had the line first
+            owed = engine.owedPsUpload();
+            engine.psUploadFinished(true);
+        }
+        EXPECT_EQ(PsList::of(record), titles);
+        EXPECT_EQ(owed.bytes(), autoPsUploadScript(record).bytes());
+        EXPECT_EQ(record.lastSentTitle, QStringLiteral("Mira Tides"));
+        EXPECT_TRUE(tick().psUpload.empty());
+    }
+}
+
 // Switched back on after the title file went missing: one upload, of the
 // title the file holds now, once two reads agree; none when it is the title
 // whose list the device already has.
