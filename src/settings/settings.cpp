@@ -51,6 +51,8 @@ QStringList Settings::loadAll()
     return repaired;
 }
 
+bool Settings::storeHeldByAnother() const { return store_.heldByAnother(); }
+
 bool Settings::saveAll()
 {
     // At exit the transmitter is sent power 0 without forgetting the operator's power.

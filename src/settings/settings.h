@@ -21,6 +21,8 @@ public:
     // Writes every stored field (TXPower not while the transmitter is being
     // switched off at exit), then the schedule. False when the store could not be written.
     bool saveAll();
+    // The last save failed only because another program held the store.
+    bool storeHeldByAnother() const;
 
     // The port map as the store has it now, for the COM numbers whose device
     // this program has not changed since it last read or wrote them.

@@ -120,7 +120,8 @@ void PlatformStore::remove(const QString &key) { settings_->remove(key); }
 
 bool PlatformStore::sync()
 {
-    if (!waitForOtherWriters())
+    heldByAnother_ = !waitForOtherWriters();
+    if (heldByAnother_)
         return false;
     // QSettings keeps the first error it met for the object's whole life. After
     // one, a fresh object over the same file (it shares the changes not yet

@@ -22,6 +22,9 @@ public:
     virtual void remove(const QString &key) = 0;
     // Writes pending changes out; false when they could not be written.
     virtual bool sync() = 0;
+    // The last sync() failed because another program held the file, not
+    // because the file or its folder cannot be written.
+    virtual bool heldByAnother() const { return false; }
 };
 
 class MemoryStore final : public SettingsStore {
@@ -54,6 +57,7 @@ public:
     void setValue(const QString &key, const QString &text) override;
     void remove(const QString &key) override;
     bool sync() override;
+    bool heldByAnother() const override { return heldByAnother_; }
 
     QString fileName() const;
     // How long a write waits for another program's lock before it fails.
@@ -79,6 +83,7 @@ private:
     std::unique_ptr<QObject> deferredWrites_;
     std::unique_ptr<QSettings> settings_;
     int lockWaitMs_ = kDefaultLockWaitMs;
+    bool heldByAnother_ = false;
 };
 
 } // namespace zfm

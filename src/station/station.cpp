@@ -125,6 +125,12 @@ void Station::reportSave(bool written)
     if (storeFailureReported_)
         return;
     storeFailureReported_ = true;
+    if (settings_.storeHeldByAnother()) {
+        tell(QStringLiteral("Your settings could not be written to the settings store: another program (perhaps "
+                            "a second copy of this one) is holding the settings file. Changes are kept while the "
+                            "program runs."));
+        return;
+    }
     tell(QStringLiteral("Your settings could not be written to the settings store. Changes are kept while the "
                         "program runs; check that the settings folder is writable."));
 }

@@ -333,6 +333,7 @@ TEST_F(PlatformStoreTest, ALockIsTakenOverOnlyFromAWriterThatIsGone)
             QElapsedTimer took;
             took.start();
             EXPECT_EQ(store.sync(), row.takenOver);
+            EXPECT_EQ(store.heldByAnother(), !row.takenOver);
             EXPECT_LT(took.elapsed(), PlatformStore::kDefaultLockWaitMs / 2) << "the save waited too long";
         }
         EXPECT_EQ(onDisk("LockDrill") == value, row.takenOver);
