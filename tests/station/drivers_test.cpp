@@ -110,25 +110,6 @@ TEST_F(Drivers, StatusRequestsReportSilenceOnlyWhenAskedByHand)
     EXPECT_EQ(framesNamed("FM"), 3);
 }
 
-// "Read RDS settings" clicked while a status request waits for its reply runs
-// once, after that reply; the RadioText switch it took is given back.
-TEST_F(Drivers, ReadBackClickedDuringAStatusRequestRunsOnceAfterIt)
-{
-    record.RTSwitch = 1;
-    status.readTx();
-    ASSERT_TRUE(line.isRunning(JobKind::StatusRequest));
-    for (int i = 0; i < 3; ++i)
-        readBack.readRds();
-    EXPECT_EQ(record.RTSwitch, 1); // not yet taken: the read-back has not begun
-    ASSERT_TRUE(runUntil([&] { return line.isRunning(JobKind::ReadBack); }));
-    EXPECT_EQ(record.RTSwitch, 0);
-    ASSERT_TRUE(idle());
-    EXPECT_EQ(framesNamed("X"), 1);
-    EXPECT_EQ(device->state().counters.readBackReplies, 1);
-    EXPECT_EQ(record.RTSwitch, 1);
-    EXPECT_TRUE(messages.isEmpty());
-}
-
 // The RadioText switch is given back after the read-back, whatever its end,
 // unless the operator (or a failure) chose meanwhile.
 TEST_F(Drivers, TheRadioTextSwitchComesBackUnlessSomeoneChoseMeanwhile)
