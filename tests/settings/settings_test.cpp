@@ -205,12 +205,14 @@ public:
     }
 
 private:
-    // A stop signal takes effect a moment after it is sent. False when the
-    // process has ended instead.
+    // A stop signal takes effect a moment after it is sent, later on a busy
+    // machine. False when the process has ended instead.
     bool waitUntilStopped() const
     {
         QFile stat(QStringLiteral("/proc/%1/stat").arg(pid_));
-        for (int i = 0; i < 1000 && stat.open(QIODevice::ReadOnly); ++i) {
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 10000 && stat.open(QIODevice::ReadOnly)) {
             const QByteArray line = stat.readAll();
             stat.close();
             const qsizetype at = line.lastIndexOf(')') + 2;
