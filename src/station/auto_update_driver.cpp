@@ -140,23 +140,23 @@ void AutoUpdateDriver::rtPart(std::function<void()> then)
         }
         // Whether this look at the RT file found a new line to send.
         auto sends = std::make_shared<bool>(false);
-        Job rt;
-        rt.kind = JobKind::AutoRt;
-        rt.script = [this, sends, file] {
-            WireScript s = rtLeadInScript();
-            const WireScript upload = engine_.rtPart(file, readBackBusy());
-            *sends = !upload.empty();
-            return s.append(upload);
-        };
-        rt.done = [this, sends, then](const JobEnd &end) {
-            if (*sends)
-                engine_.rtUploadFinished(end.completed());
-            if (end.completed() && then)
-                then();
-            else
-                endTick();
-        };
-        if (!line_.submit(std::move(rt)))
+        const bool queued = submitUpload(
+            JobKind::AutoRt,
+            [this, sends, file] {
+                WireScript s = rtLeadInScript();
+                const WireScript upload = engine_.rtPart(file, readBackBusy());
+                *sends = !upload.empty();
+                return s.append(upload);
+            },
+            [this, sends, then](bool completed) {
+                if (*sends)
+                    engine_.rtUploadFinished(completed);
+                if (completed && then)
+                    then();
+                else
+                    endTick();
+            });
+        if (!queued)
             endTick();
     });
 }
