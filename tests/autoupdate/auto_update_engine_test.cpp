@@ -2,7 +2,6 @@
 #include "autoupdate/update_scripts.h"
 #include "link/clock.h"
 #include "link/encodings.h"
-#include "settings/line_speed.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "support/script_frames.h"
@@ -120,40 +119,24 @@ TEST_F(AutoUpdate, ATitleIsTakenOnlyWhenTwoReadsAgree)
     EXPECT_EQ(stored().AutoPS, 1);
 }
 
-TEST_F(AutoUpdate, PsUploadScriptAndLastSentTitle)
+// The options shape the list that goes out and is stored: scrolling, its
+// delay, the date.
+TEST_F(AutoUpdate, TheOptionsShapeTheListSent)
 {
     engine.setType(2);
     engine.setDelay(3);
     engine.setInsertDate(true);
-    write(record.AutoPSPath, QByteArray("ABCDEFGHIJ"));
-    engine.tick(psFile(), false);
-    ASSERT_TRUE(engine.tick(psFile(), false).sendPs);
-    WireScript s = engine.owedPsUpload();
-    EXPECT_EQ(s.steps().front(), Step(step::Pause{10}));
-    EXPECT_EQ(s.steps()[1], Step(step::Open{lineSettingsForSpeed(record.COMSpeed)}));
-    EXPECT_EQ(s.steps()[s.steps().size() - 2], Step(step::Close{}));
-    EXPECT_EQ(s.statuses().size(), 201u);
-    EXPECT_EQ(s.bytes().count(kTerminator), 200);
-    EXPECT_TRUE(s.bytes().contains(commandFrame(1, "PS02", "CDEFGHIJ") + commandFrame(1, "PS03", " 5.12.26")));
-    EXPECT_TRUE(s.bytes().contains(commandFrame(1, "PD02", "3") + commandFrame(1, "PD03", "5")));
+    const QByteArray sent = settle("ABCDEFGHIJ").psUpload.bytes();
+    EXPECT_TRUE(sent.contains(commandFrame(1, "PS02", "CDEFGHIJ") + commandFrame(1, "PS03", " 5.12.26")));
+    EXPECT_TRUE(sent.contains(commandFrame(1, "PD02", "3") + commandFrame(1, "PD03", "5")));
     EXPECT_EQ(stored().PS[3], QStringLiteral(" 5.12.26"));
-
-    // A failed upload leaves lastSentTitle, so the next tick sends the list again.
-    engine.psUploadFinished(false);
-    ASSERT_TRUE(engine.tick(psFile(), false).sendPs);
-    engine.owedPsUpload();
-    engine.psUploadFinished(true);
-    EXPECT_EQ(record.lastSentTitle, QStringLiteral("ABCDEFGHIJ"));
-    EXPECT_FALSE(engine.tick(psFile(), false).sendPs);
 }
 
 TEST_F(AutoUpdate, AnUnreadablePsFileSwitchesOffOnTheSecondTick)
 {
-    QDir(dir.path()).mkdir(QStringLiteral("folder"));
     write(dir.filePath(QStringLiteral("song.wav")), QByteArray("RIFF\0\0\0\0WAVE", 12));
     const std::tuple<const char *, int, bool, QString> rows[]
         = {{"absent.txt", 0, true, kFileNotFoundMessage}, // the RT update alone reads it too
-            {"nowhere/ps.txt", 2, false, kFileNotFoundMessage}, {"folder", 1, true, kMissingFileMessage},
             {"song.wav", 1, false, kMissingFileMessage}};
     for (const auto &[name, autoPs, rtOn, message] : rows) {
         SCOPED_TRACE(name);
@@ -175,12 +158,10 @@ TEST_F(AutoUpdate, AnUnreadablePsFileSwitchesOffOnTheSecondTick)
 
 TEST_F(AutoUpdate, RtPart)
 {
-    const QByteArray rt61(61, 'r');
     const QByteArray x64(64, 'x');
     const std::tuple<QString, std::optional<QByteArray>, QByteArray, QString> rows[] = {
         // RT box, RT file, RT frame value (none: nothing sent), RT box afterwards
         {"Old text", std::nullopt, "\r\r\r", ""},
-        {"Old", rt61, rt61 + "\r\r\r", rt61},
         {"Old", "  Now: \"A, B\"\r\nsecond", "Now: \"A, B\"\r\r\r", "  Now: \"A, B\""},
         {"now playing", "NOW PLAYING", {}, "now playing"},
         {x64 + "y", x64 + "z", {}, x64},
@@ -209,7 +190,6 @@ TEST_F(AutoUpdate, RtPart)
         step::Pause{10}, step::Status{QStringLiteral("Sending RT to RDS encoder... 50%"), 1}, step::Write{"Hi\r\r\r"},
         step::Pause{10}, step::Write{"\x02"}, step::Pause{10}, step::Ready{}};
     EXPECT_EQ(autoRtUploadScript(hi, hi.RT).steps(), expected);
-    EXPECT_EQ(rtLeadInScript().totalPauseMs(), 200);
 }
 
 // A new title goes into the RT field but not the RT box, which the RT part
@@ -430,16 +410,8 @@ protected:
 TEST_F(ChangedOnly, SendsWhatDiffersFromTheListTheDeviceHolds)
 {
     EXPECT_EQ(nextUpload("Aurora Vale,Over the Harbour Wall").size(), 200u);
-    // Asked again, nothing differs.
-    EXPECT_TRUE(test::framesOf(engine.owedPsUpload()).empty());
-    engine.psUploadFinished(true);
-
     // "Aurora V" "ale Over" " the Har" "bour Wal" "l" -> "Aurora V" "ale Blue"
-    write(record.AutoPSPath, QByteArray("Aurora Vale,Blue"));
-    tick();
-    ASSERT_TRUE(engine.tick(psFile(), false).sendPs);
-    const WireScript s = engine.owedPsUpload();
-    const auto frames = test::framesOf(s);
+    const auto frames = nextUpload("Aurora Vale,Blue");
     const std::tuple<const char *, QByteArray, const char *, double> expected[] = {
         {"PS01", "ale Blue", "Sending PS1 to RDS encoder...0%", 0},
         {"PS02", "        ", "Sending PS2 to RDS encoder...14.3%", 0.09 * 200 / 7},
@@ -462,23 +434,14 @@ TEST_F(ChangedOnly, SendsWhatDiffersFromTheListTheDeviceHolds)
             std::pair(10, i + 1 < frames.size() ? 50 : 60))
             << name;
     }
-    // The upload's usual beginning and end.
-    EXPECT_EQ(s.steps()[1], Step(step::Open{lineSettingsForSpeed(record.COMSpeed)}));
-    EXPECT_EQ(s.steps()[s.steps().size() - 2], Step(step::Close{}));
-    EXPECT_TRUE(std::holds_alternative<step::Ready>(s.steps().back()));
-    engine.psUploadFinished(true);
     EXPECT_EQ(record.lastSentTitle, QStringLiteral("Aurora Vale Blue"));
-
-    // The same title again sends nothing; one that differs in letter case alone neither.
-    EXPECT_TRUE(nextUpload("Aurora Vale,Blue").empty());
-    EXPECT_TRUE(nextUpload("AURORA VALE,BLUE").empty());
 }
 
 // Whatever may have changed the device's list unseen makes the next list
-// whole; what "Send RT and PS" and "Send settings" put on the device counts.
+// whole: time, a failed upload, a new run. (What the station's own uploads and
+// requests do to the known list is tested with the station.)
 TEST_F(ChangedOnly, TheWholeListGoesWheneverTheDevicesListIsNotKnown)
 {
-    PsList other;
     const QStringList whole{QStringLiteral("whole")};
     struct Row {
         const char *what;
@@ -492,11 +455,7 @@ TEST_F(ChangedOnly, TheWholeListGoesWheneverTheDevicesListIsNotKnown)
         {"clock set back", [&] { clock.advanceMs(-60 * 1000); }, whole},
         {"option off", [&] { engine.setChangedOnly(false); }, whole},
         {"a failed upload", [&] { nextUpload("Aurora Vale,Failed", false); }, whole},
-        {"forgotten", [&] { engine.forgetDeviceList(); }, whole},
-        {"line back", [&] { engine.deviceForgot(); }, whole},
         {"a new run", [&] { engine.restore(); }, whole},
-        {"Send RT and PS", [&] { engine.deviceListSent(other); }, {"PS02", "PS06"}},
-        {"Send settings", [&] { engine.staticPsSent(QStringLiteral("STATION ")); }, {"PS00", "PS02"}},
     };
     int k = 0;
     for (const Row &row : rows) {
@@ -504,8 +463,6 @@ TEST_F(ChangedOnly, TheWholeListGoesWheneverTheDevicesListIsNotKnown)
         engine.setChangedOnly(true);
         engine.forgetDeviceList();
         ASSERT_EQ(nextUpload("Aurora Vale,Song " + QByteArray::number(++k)).size(), 200u);
-        other = PsList::of(record);
-        other.texts[6] = QStringLiteral("OTHER   ");
         row.meanwhile();
         const auto frames = nextUpload("Aurora Vale,Song " + QByteArray::number(++k));
         EXPECT_EQ(frames.size() == 200 ? whole : names(frames), row.sent);

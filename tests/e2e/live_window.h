@@ -5,7 +5,6 @@
 
 #include <QPushButton>
 #include <QSaveFile>
-#include <QTemporaryDir>
 
 namespace zfm::test {
 
@@ -28,21 +27,6 @@ protected:
     }
     QString label(const char *name) { return find<QLabel>(name)->text(); }
     std::string shownBoxes() const { return boxes.texts().join(QLatin1Char('|')).toStdString(); }
-    // Before dawn at the station: the RadioText update following a title file
-    // in `dir`, the status read every second, a scheme due at 03:15 (when the
-    // encoder's clock is synchronised too); the window starts at 03:14:58.
-    vt::VirtualTransmitter &startBeforeDawn(const QTemporaryDir &dir)
-    {
-        const QString file = dir.filePath(QStringLiteral("nowplaying.txt"));
-        writeWhole(file, "Aurora Vale,Blue\r\n");
-        auto &dev = useDevice();
-        storeAll({{"AutoPSPath", file}, {"AutoRTPath", file}, {"RTSwitch", "1"}, {"AutoRead", "True"},
-            {"Scheme 0", "03:15   98.000MHz  40%  DAILY"}, {"SchemeValue 0", "1"}, {"SchemeEnable", "1"}});
-        useManualClock = true;
-        clock.set({QDate(2026, 3, 10), QTime(3, 14, 58)});
-        start();
-        return dev;
-    }
     // Replaces a file whole, as most playout programs do.
     static void writeWhole(const QString &path, const QByteArray &content)
     {

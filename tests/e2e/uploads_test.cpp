@@ -1,6 +1,5 @@
-// Uploads from the real window: what reaches the line (a pseudo-terminal) or
-// the virtual transmitter, the buttons and the status line around it, and the
-// window staying live.
+// Uploads from the real window: what reaches the line (a pseudo-terminal),
+// the buttons and the status line around it, and the window staying live.
 #include "e2e/live_window.h"
 #include "support/script_frames.h"
 #include "support/wait.h"
@@ -92,29 +91,4 @@ TEST_F(UploadTest, TestButtonsSendOneFrameAndStoreNothing)
     EXPECT_EQ(window->statusText(), QStringLiteral("Setting output power... 20%"));
     EXPECT_EQ(stored(QStringLiteral("TXFrequency")), QStringLiteral("100000"));
     EXPECT_EQ(stored(QStringLiteral("TXPower")), QStringLiteral("100"));
-}
-
-// Both uploads in turn: "Send settings" stays off while "Send RT and PS" runs,
-// and the transmitter ends up holding the window's texts and delays.
-TEST_F(UploadTest, BothUploadsReachTheTransmitter)
-{
-    useDevice();
-    start();
-    boxes.setAnswerDelayMs(50);
-    SettingsRecord &r = station().record();
-    r.RT = QStringLiteral("Good morning from the test studio");
-    r.PS[42] = QStringLiteral("Entry 42");
-    r.PSDelay[42] = 7;
-    click("cmdSendSettings");
-    ASSERT_TRUE(runUntil([&] { return find<QPushButton>("cmdSendSettings")->isEnabled(); }, 20000));
-    click("cmdSendRTPS");
-    EXPECT_FALSE(find<QPushButton>("cmdSendSettings")->isEnabled());
-    ASSERT_TRUE(runUntil([&] { return find<QPushButton>("cmdSendRTPS")->isEnabled(); }, 40000));
-    EXPECT_EQ(window->statusText(), QStringLiteral("Ready"));
-    const auto &d = device->state();
-    EXPECT_EQ(d.counters.malformed, 0);
-    EXPECT_EQ(d.rds.rt, QByteArray("Good morning from the test studio"));
-    EXPECT_EQ(d.rds.ps[42], QByteArray("Entry 42"));
-    EXPECT_EQ(d.rds.psDelay[42], 7);
-    EXPECT_EQ(d.rds.ps[0], QByteArray("QRV5260+"));
 }

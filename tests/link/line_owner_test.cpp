@@ -1,13 +1,12 @@
 // The line owner against the virtual transmitter on a real pseudo-terminal:
-// one job at a time, requests that coalesce, replies that reach the request
-// that asked, speed changes between jobs, and exit at a frame boundary.
+// one job at a time, requests that coalesce, a stray "$" that answers no
+// request, exit at a frame boundary, and a held line.
 #include "link/clock.h"
 #include "link/encodings.h"
 #include "link/line_owner.h"
 #include "support/printers.h"
 #include "support/pty_capture.h"
 #include "support/wait.h"
-#include "transmitter/requests.h"
 #include "virtual_transmitter.h"
 
 #include <gtest/gtest.h>
@@ -29,17 +28,16 @@ protected:
         record.COMSelected = kCom;
         record.COMSpeed = 2; // the classic family's 9600
         record.COMDevice[kCom] = device->path();
-        QObject::connect(&line, &LineOwner::jobStarted, [this](JobKind kind) { started.push_back(kind); });
     }
 
     // A job that writes `frames` one-byte "PD" frames; `ends` records how it ended.
-    Job frames(JobKind kind, int count, std::vector<JobEnd::Outcome> *ends = nullptr, const QString &line = {})
+    Job frames(JobKind kind, int count, std::vector<JobEnd::Outcome> *ends = nullptr)
     {
         Job job;
         job.kind = kind;
-        job.script = [count, line] {
+        job.script = [count] {
             WireScript s;
-            s.openWithLine(line.isEmpty() ? QStringLiteral("9600,N,8,1") : line, true);
+            s.openWithLine(QStringLiteral("9600,N,8,1"), true);
             for (int i = 0; i < count; ++i)
                 s.frame(1, "PD" + QByteArray::number(10 + i % 90), decimalText(i % 10));
             return s;
@@ -60,7 +58,6 @@ protected:
     SettingsRecord record;
     ManualClock clock;
     LineOwner line{record, clock};
-    std::vector<JobKind> started;
 };
 
 } // namespace
@@ -103,98 +100,43 @@ TEST_F(LineOwnerTest, RequestsOfAWaitingKindCoalesceAndScriptsAreBuiltWhenTheyBe
     EXPECT_EQ(device->state().counters.malformed, 0);
 }
 
-// A speed change goes to the line when the job on it has ended, before what
-// waited behind that job; the running script keeps its speed to its last byte.
-TEST_F(LineOwnerTest, ASpeedChangeWaitsForTheRunningJobAndGoesBeforeTheWaitingOnes)
-{
-    const QString fast = QStringLiteral("38400,N,8,1");
-    ASSERT_TRUE(line.submit(frames(JobKind::SendRtAndPs, 12, nullptr, fast)));
-    Job waiting;
-    waiting.kind = JobKind::TestFrequency;
-    waiting.script = [] { return WireScript().open().frame(1, "PTY", "03"); };
-    ASSERT_TRUE(line.submit(std::move(waiting)));
-    ASSERT_TRUE(runUntil([&] { return device->state().counters.total >= 3; }));
-    Job slow;
-    slow.kind = JobKind::LineSpeed;
-    slow.first = true;
-    slow.script = [] { return WireScript().lineSettings(QStringLiteral("9600,N,8,1")); };
-    ASSERT_TRUE(line.submit(std::move(slow)));
-    ASSERT_TRUE(idle());
-
-    EXPECT_EQ(started, (std::vector{JobKind::SendRtAndPs, JobKind::LineSpeed, JobKind::TestFrequency}));
-    std::vector<std::pair<QString, int>> heard;
-    for (const vt::LogEntry &e : device->state().log)
-        heard.emplace_back(e.text.left(4), e.baud);
-    ASSERT_EQ(heard.size(), 13u);
-    for (size_t i = 0; i < 12; ++i)
-        EXPECT_EQ(heard[i].second, 38400) << i;
-    EXPECT_EQ(heard.back(), std::make_pair(QStringLiteral("PTY "), 9600));
-    EXPECT_EQ(line.lineSettings(), QStringLiteral("9600,N,8,1"));
-}
-
 // Exit stops the running job where a frame ends and drops what waits (each
 // told so); only the jobs of exit itself run afterwards.
 TEST_F(LineOwnerTest, ExitStopsAtAFrameBoundaryAndDropsWhatWaits)
 {
-    for (int afterFrames : {1, 4, 9}) {
-        SCOPED_TRACE(afterFrames);
-        const int before = device->state().counters.total;
-        std::vector<JobEnd::Outcome> ends;
-        LineOwner owner(record, clock);
-        ASSERT_TRUE(owner.submit(frames(JobKind::SendRtAndPs, 40, &ends)));
-        ASSERT_TRUE(owner.submit(frames(JobKind::AutoPs, 5, &ends)));
-        ASSERT_TRUE(runUntil([&] { return device->state().counters.total >= before + afterFrames; }));
-        owner.beginExit();
-        EXPECT_FALSE(owner.submit(frames(JobKind::TestPower, 1)));
-        Job close;
-        close.kind = JobKind::PortClose;
-        close.exitPath = true;
-        close.script = [] { return WireScript().close(); };
-        close.done = [&](const JobEnd &e) { ends.push_back(e.outcome); };
-        ASSERT_TRUE(owner.submit(std::move(close)));
-        ASSERT_TRUE(runUntil([&] { return owner.isIdle(); }));
-        EXPECT_FALSE(owner.isPortOpen());
-        EXPECT_EQ(ends, (std::vector{JobEnd::Outcome::Dropped, JobEnd::Outcome::Stopped, JobEnd::Outcome::Completed}));
-        runFor(100);
-        EXPECT_EQ(device->state().counters.malformed, 0);
-        EXPECT_LT(device->state().counters.total, before + 40);
-    }
+    std::vector<JobEnd::Outcome> ends;
+    ASSERT_TRUE(line.submit(frames(JobKind::SendRtAndPs, 40, &ends)));
+    ASSERT_TRUE(line.submit(frames(JobKind::AutoPs, 5, &ends)));
+    ASSERT_TRUE(runUntil([&] { return device->state().counters.total >= 4; }));
+    line.beginExit();
+    EXPECT_FALSE(line.submit(frames(JobKind::TestPower, 1)));
+    Job close;
+    close.kind = JobKind::PortClose;
+    close.exitPath = true;
+    close.script = [] { return WireScript().close(); };
+    close.done = [&](const JobEnd &e) { ends.push_back(e.outcome); };
+    ASSERT_TRUE(line.submit(std::move(close)));
+    ASSERT_TRUE(idle());
+    EXPECT_FALSE(line.isPortOpen());
+    EXPECT_EQ(ends, (std::vector{JobEnd::Outcome::Dropped, JobEnd::Outcome::Stopped, JobEnd::Outcome::Completed}));
+    runFor(100);
+    EXPECT_EQ(device->state().counters.malformed, 0);
+    EXPECT_LT(device->state().counters.total, 40);
 }
 
-// A request takes the reply it asked for; a stray "$" is not that reply;
-// silence ends it after its watchdog. The status line rests afterwards.
-TEST_F(LineOwnerTest, RepliesGoToTheRequestThatAsked)
+// A request takes the reply it asked for: a stray "$" is not that reply, and
+// silence ends it after its watchdog.
+TEST_F(LineOwnerTest, AStrayDollarIsNotTheReplyAskedFor)
 {
     std::vector<JobEnd> ends;
-    auto request = [&](AwaitedReply::Kind kind, std::function<WireScript()> script) {
-        Job job;
-        job.kind = kind == AwaitedReply::Kind::Status ? JobKind::StatusRequest : JobKind::ReadBack;
-        job.script = std::move(script);
-        job.reply = AwaitedReply{kind, 300};
-        job.done = [&](const JobEnd &e) { ends.push_back(e); };
-        return job;
-    };
-    QStringList statuses;
-    QObject::connect(&line, &LineOwner::statusChanged, [&](const QString &text) { statuses << text; });
-
-    ASSERT_TRUE(line.submit(request(AwaitedReply::Kind::Status, [] { return statusRequestScript(); })));
-    ASSERT_TRUE(line.submit(request(AwaitedReply::Kind::ReadBack, [this] { return readBackRequestScript(record); })));
-    ASSERT_TRUE(idle());
-    ASSERT_EQ(ends.size(), 2u);
-    ASSERT_TRUE(ends[0].completed());
-    EXPECT_EQ(std::get<StatusReply>(ends[0].reply).unitFrequency, QStringLiteral("100.000MHz"));
-    ASSERT_TRUE(ends[1].completed());
-    EXPECT_TRUE(std::holds_alternative<ReadBack>(ends[1].reply));
-    EXPECT_EQ(statuses.last(), QStringLiteral("Ready"));
-
-    // Another line where a lone "$" arrives, then nothing.
-    ends.clear();
     PtyCapture other;
     record.COMDevice[kCom] = other.path();
-    ASSERT_TRUE(line.submit(request(AwaitedReply::Kind::ReadBack, [] {
-        WireScript s;
-        return s.close().open().write(commandFrame(1, "X", {}));
-    })));
+    Job job;
+    job.kind = JobKind::ReadBack;
+    job.script = [] { return WireScript().close().open().write(commandFrame(1, "X", {})); };
+    job.reply = AwaitedReply{AwaitedReply::Kind::ReadBack, 300};
+    job.done = [&](const JobEnd &e) { ends.push_back(e); };
+    ASSERT_TRUE(line.submit(std::move(job)));
     ASSERT_TRUE(other.waitForBytes(4));
     other.reply("$");
     runFor(150);

@@ -68,7 +68,6 @@ TEST(Preview, EmptyOrShortenedRadioTextStaysInRange)
         p.tick(r, true);
     r.RT = QStringLiteral("short");
     EXPECT_EQ(p.tick(r, true).text, QStringLiteral("short   "));
-    EXPECT_EQ(trayToolTip(r), QStringLiteral("ZephyrineFM+ v1.1+ >>short<<"));
 }
 
 TEST(DynamicPs, SetAllDelaysUsesTheCommonDelay)

@@ -87,7 +87,6 @@ TEST(ReadBack, ValuesGoThroughTheListRules)
         {"3AF 104", {.af = {std::nullopt, 129, 134, 104}}, {.AF = {0, 125, 130, 100}}, {}, G::AlternativeFrequencies},
         {"AF code 230", {.af = {std::nullopt, 234}}, {}, {{"AF1", 230}}, {}},
         {"PTY 31", {.pty = 31}, {.PTY = 31}, {}, G::ProgramType},
-        {"PTY 45", {.pty = 45}, {}, {{"PTY", 45}}, {}},
         {"ECC 20", {.ecc = 24}, {.ECC = 20}, {}, G::Ecc},
         {"ECC 0", {.ecc = 4}, {}, {{"ECC", 0}}, {}},
         {"ECC 25", {.ecc = 29}, {}, {{"ECC", 25}}, {}},

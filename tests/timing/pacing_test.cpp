@@ -1,5 +1,6 @@
-// Pauses on a real pseudo-terminal: never shorter than specified, as the
-// runner schedules them and as they reach the other end of the line.
+// Pauses on a real pseudo-terminal: never shorter than specified, also
+// between two scripts, as the runner schedules them and as they reach the
+// other end of the line.
 #include "link/clock.h"
 #include "link/encodings.h"
 #include "link/link_runner.h"
@@ -37,13 +38,18 @@ TEST(Pacing, PausesAreNeverShorterThanSpecified)
         writes.push_back({began, returned, bytes.size()});
     });
 
-    // 30 frames with one-byte values: 10 ms after each write, 50 ms after each terminator.
-    WireScript s;
-    s.open().pause(10);
+    // 30 frames with one-byte values: 10 ms after each write, 50 ms after each
+    // terminator. They come in two scripts, the second started the moment the
+    // first is done: the first one's last pause must still hold it off.
+    WireScript first, second;
+    first.open().pause(10);
     for (int i = 0; i < 30; ++i)
-        s.frame(1, "PD", decimalText(i % 10));
+        (i < 15 ? first : second).frame(1, "PD", decimalText(i % 10));
     bool done = false;
-    ASSERT_TRUE(runner.start(s, [&](LinkRunner::Outcome) { done = true; }));
+    ASSERT_TRUE(runner.start(first,
+        [&](LinkRunner::Outcome) { EXPECT_TRUE(runner.start(second, [&](LinkRunner::Outcome) { done = true; })); }));
+    EXPECT_TRUE(runner.isBusy());
+    EXPECT_FALSE(runner.start(second)) << "one script at a time";
     ASSERT_TRUE(test::runUntil([&] { return done; }, 30000));
     ASSERT_TRUE(capture.waitForBytes(30 * 6));
     ASSERT_EQ(writes.size(), 30u * 5);
