@@ -17,8 +17,7 @@ public:
         store_ = std::make_unique<LogStore>(path, options.store);
     }
 
-    // The result of each call goes back to the writer's thread through `report`.
-    using Report = std::function<void(bool ok, const QString &error, qint64 lastEventId, int events, int samples)>;
+    using Report = LogWriter::ResultReport;
 
     void start(const QDateTime &now, const Report &report)
     {
@@ -93,12 +92,16 @@ LogWriter::LogWriter(const QString &path, const QDateTime &now, Options options,
     batchTimer_.setInterval(options_.batchMs);
     connect(&batchTimer_, &QTimer::timeout, this, &LogWriter::flush);
 
-    QMetaObject::invokeMethod(worker_, [this, worker = worker_, now] {
-        worker->start(now, [this](bool ok, const QString &error, qint64 id, int e, int s) {
-            QMetaObject::invokeMethod(
-                this, [=, this] { onWorkerResult(ok, error, id, e, s); }, Qt::QueuedConnection);
-        });
-    });
+    QMetaObject::invokeMethod(
+        worker_, [worker = worker_, now, report = resultReport()] { worker->start(now, report); });
+}
+
+LogWriter::ResultReport LogWriter::resultReport()
+{
+    return [this](bool ok, const QString &error, qint64 id, int e, int s) {
+        QMetaObject::invokeMethod(
+            this, [=, this] { onWorkerResult(ok, error, id, e, s); }, Qt::QueuedConnection);
+    };
 }
 
 LogWriter::~LogWriter()
@@ -134,13 +137,8 @@ void LogWriter::flush()
     if (events_.empty() && samples_.empty())
         return;
     QMetaObject::invokeMethod(worker_,
-        [this, worker = worker_, events = std::exchange(events_, {}), samples = std::exchange(samples_, {})]() mutable {
-            worker->write(
-                std::move(events), std::move(samples), [this](bool ok, const QString &error, qint64 id, int e, int s) {
-                    QMetaObject::invokeMethod(
-                        this, [=, this] { onWorkerResult(ok, error, id, e, s); }, Qt::QueuedConnection);
-                });
-        });
+        [worker = worker_, events = std::exchange(events_, {}), samples = std::exchange(samples_, {}),
+            report = resultReport()]() mutable { worker->write(std::move(events), std::move(samples), report); });
 }
 
 void LogWriter::sync()

@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <functional>
 #include <vector>
 
 namespace zfm {
@@ -51,6 +52,10 @@ public:
     // Flushes and waits until the writing thread has dealt with it (exit, tests).
     void sync();
 
+    // What the worker tells of each call, passed back to this thread.
+    using ResultReport
+        = std::function<void(bool ok, const QString &error, qint64 lastEventId, int events, int samples)>;
+
 signals:
     // A batch reached the file; `lastEventId` is the newest event's id (0
     // when the batch held none).
@@ -59,6 +64,7 @@ signals:
     void failed(const QString &message);
 
 private:
+    ResultReport resultReport();
     void onWorkerResult(bool ok, const QString &error, qint64 lastEventId, int events, int samples);
 
     QString path_;
