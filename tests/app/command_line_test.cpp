@@ -2,9 +2,7 @@
 // answering --help, --version and mistakes, and a run on another settings
 // folder and port that leaves the stored port alone.
 #include "app/command_line.h"
-#include "app/port_for_run_store.h"
 #include "app/project.h"
-#include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "support/printers.h"
 #include "support/wait.h"
@@ -24,12 +22,6 @@ using namespace zfm::test;
 namespace {
 
 using Action = CommandLine::Action;
-
-CommandLine parse(QStringList arguments)
-{
-    arguments.prepend(QStringLiteral("/usr/bin/zephyrinefm"));
-    return parseCommandLine(arguments);
-}
 
 struct Finished {
     int exitCode = -1;
@@ -70,9 +62,7 @@ TEST(CommandLine, OptionsAndMistakes)
     const Row rows[] = {
         {{}, Action::Run, 0, false, {}, {}},
         {{"--port=16"}, Action::Run, 16, false, {}, {}},
-        {{"-port", "1"}, Action::Run, 1, false, {}, {}},
-        {{"--minimized", "--port", "11"}, Action::Run, 11, true, {}, {}},
-        {{"--config-home", "/srv/station b"}, Action::Run, 0, false, "/srv/station b", {}},
+        {{"--minimized", "-port", "1"}, Action::Run, 1, true, {}, {}},
         {{"--config-home", "training"}, Action::Run, 0, false, here + "/training", {}},
         {{"--port", "0"}, Action::Refuse, 0, false, {},
             "zephyrinefm: --port takes a COM number from 1 to 16, not '0'."},
@@ -86,7 +76,7 @@ TEST(CommandLine, OptionsAndMistakes)
     };
     for (const Row &row : rows) {
         const std::string args = row.arguments.join(QLatin1Char(' ')).toStdString();
-        const CommandLine c = parse(row.arguments);
+        const CommandLine c = parseCommandLine(QStringList{"/usr/bin/zephyrinefm"} + row.arguments);
         EXPECT_EQ(c.action, row.action) << args;
         EXPECT_TRUE(c.text.contains(row.text)) << args << ": " << c.text.toStdString();
         if (row.action == Action::Refuse) {
@@ -97,53 +87,6 @@ TEST(CommandLine, OptionsAndMistakes)
         EXPECT_EQ(c.port, row.port) << args;
         EXPECT_EQ(c.minimized, row.minimized) << args;
         EXPECT_EQ(c.configHome, row.configHome) << args;
-    }
-    // Only single-dash words can be Qt's own options.
-    EXPECT_TRUE(mayHoldQtOptions({"zephyrinefm", "--port", "2", "-style", "fusion"}));
-    EXPECT_FALSE(mayHoldQtOptions({"zephyrinefm", "--frequency", "-"}));
-    EXPECT_FALSE(mayHoldQtOptions({"-zephyrinefm"}));
-}
-
-// The whole record is saved again and again during a run; the port given for
-// the run must never be among what reaches the store, until the operator
-// picks another one.
-TEST(PortForRun, TheStoredPortOutlivesEverySaveUntilTheOperatorChoosesOne)
-{
-    struct Row {
-        const char *stored; // nullptr: no key
-        int runPort;
-        int chosen; // 0: the operator chooses nothing
-        int loaded;
-        const char *afterRun;
-    };
-    const Row rows[] = {
-        {"3", 5, 0, 5, "3"},
-        {nullptr, 5, 0, 5, nullptr},
-        {"3", 3, 0, 3, "3"},
-        {"3", 5, 7, 5, "7"},
-        {"3", 5, 5, 5, "3"}, // choosing what is already in use changes nothing
-        {"3", 0, 0, 3, "3"},
-    };
-    for (const Row &row : rows) {
-        MemoryStore memory;
-        if (row.stored)
-            memory.setValue(QStringLiteral("COMSelected"), QLatin1String(row.stored));
-        PortForRunStore store(memory, row.runPort);
-        SettingsRecord record;
-        Settings settings(record, store);
-        settings.loadAll();
-        EXPECT_EQ(record.COMSelected, row.loaded) << row.runPort;
-        ASSERT_TRUE(settings.saveAll());
-        if (row.chosen) {
-            record.COMSelected = static_cast<int16_t>(row.chosen);
-            ASSERT_TRUE(settings.saveAll());
-            // Once chosen, the store answers with the choice and keeps the next one too.
-            EXPECT_EQ(store.value(QStringLiteral("COMSelected")), QString::number(row.chosen));
-        }
-        const auto kept = memory.value(QStringLiteral("COMSelected"));
-        EXPECT_EQ(kept, row.afterRun ? std::optional<QString>(QLatin1String(row.afterRun)) : std::nullopt)
-            << row.runPort << " chosen " << row.chosen;
-        EXPECT_EQ(memory.value(QStringLiteral("Pilot")), QStringLiteral("4")) << "the rest of the record is written";
     }
 }
 
@@ -164,7 +107,6 @@ TEST(ProgramCommandLine, AnswersHelpVersionAndMistakesWithTheirExitCodes)
         {{"--power", "50"}, false, 2, {}, "zephyrinefm: Unknown option 'power'.\n"},
         // Qt's own options are taken out before the rest is judged.
         {{"-style", "fusion", "--version"}, true, 0, version, {}},
-        {{"-style", "fusion", "--power"}, true, 2, {}, "Unknown option 'power'."},
     };
     for (const Row &row : rows) {
         const std::string args = row.arguments.join(QLatin1Char(' ')).toStdString();

@@ -47,7 +47,6 @@ TEST(TextFile, TellsMissingFromUnreadable)
         {text, S::Ok, QStringLiteral("Artist,Title\r\n")},
         {file("empty.txt", {}), S::Ok, QString()},
         {dir.filePath(QStringLiteral("absent.txt")), S::NotFound, {}},
-        {dir.filePath(QStringLiteral("no-folder/song.txt")), S::NotFound, {}},
         {text + QStringLiteral("/song.txt"), S::NotFound, {}},
         {QStringLiteral("c:\\SongName.txt"), S::NotFound, {}},
         {dir.path(), S::Unreadable, {}},

@@ -1,11 +1,9 @@
-// The operator at work while the line is in use: exit, the family choice and
-// tab switches meet uploads under way. The real window against the virtual
-// transmitter. (Bursts of requests and the test buttons at any moment are the
+// The operator at work while the line is in use: exit and the family choice
+// meet uploads under way. The real window against the virtual transmitter.
+// (Bursts of requests, tab switches and the test buttons at any moment are the
 // random operator's.)
 #include "e2e/live_window.h"
 #include "support/wait.h"
-
-#include <QTabWidget>
 
 using namespace zfm;
 using namespace zfm::test;
@@ -14,10 +12,12 @@ using LineOwnership = LiveWindow;
 
 // Exit while "Send RT and PS" runs: the frame on the line is finished, and
 // nothing is said on the way out. The exits land at moments within a frame's
-// writes; the last one has "Shut down TX at exit" ticked, so power 0 follows.
+// writes; the last one has "Shut down TX at exit" ticked, so power 0 follows,
+// and the stored power stays the operator's.
 TEST_F(LineOwnership, ExitDuringAnUploadNeverCutsAFrame)
 {
     auto &dev = useDevice();
+    store(QStringLiteral("TXPower"), QStringLiteral("100"));
     for (int offsetMs : {55, 65, 75, 85}) {
         SCOPED_TRACE(offsetMs);
         const bool shutDown = offsetMs == 85;
@@ -42,6 +42,7 @@ TEST_F(LineOwnership, ExitDuringAnUploadNeverCutsAFrame)
         EXPECT_LT(dev.state().counters.total, before + (shutDown ? 70 : 20));
         EXPECT_EQ(dev.state().transmitter.powerPercent, shutDown ? 0 : 100);
         EXPECT_EQ(framesNamed("FW"), shutDown ? 1 : 0);
+        EXPECT_EQ(stored(QStringLiteral("TXPower")), QStringLiteral("100")) << "the power the next start sends";
         EXPECT_TRUE(boxes.texts().isEmpty()) << shownBoxes();
     }
 }
@@ -63,31 +64,4 @@ TEST_F(LineOwnership, AFamilyChosenDuringAnUploadWaitsForItsEnd)
     EXPECT_EQ(dev.state().counters.wrongSpeedFrames, 0);
     EXPECT_EQ(dev.state().counters.malformed, 0);
     EXPECT_EQ(station().line().lineSettings(), QStringLiteral("9600,N,8,1"));
-}
-
-// Tab switches while an upload runs give back "Send settings" (the other
-// operation) but never the button of an upload that waits or runs, so uploads
-// can never pile up.
-TEST_F(LineOwnership, TabSwitchesNeverGiveBackAButtonWhoseUploadIsUnderWay)
-{
-    auto &dev = useDevice();
-    start();
-    auto *tabs = window->tabs();
-    click("cmdSendRTPS");
-    for (int round = 0; round < 3; ++round) {
-        for (int t = 0; t < tabs->count(); ++t) {
-            tabs->setCurrentIndex(t);
-            EXPECT_FALSE(find<QPushButton>("cmdSendRTPS")->isEnabled());
-            EXPECT_FALSE(find<QPushButton>("cmdReadRDS")->isEnabled());
-            auto *send = find<QPushButton>("cmdSendSettings");
-            if (send->isEnabled())
-                send->click();
-            EXPECT_FALSE(send->isEnabled());
-        }
-    }
-    ASSERT_TRUE(waitIdle(60000));
-    EXPECT_EQ(framesNamed("SAVE"), 2); // one "Send RT and PS", one "Send settings"
-    EXPECT_EQ(framesNamed("FW"), 1);
-    EXPECT_EQ(dev.state().counters.malformed, 0);
-    expectButtons(true);
 }

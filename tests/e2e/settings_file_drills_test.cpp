@@ -1,11 +1,9 @@
-// Settings file drills: the store turns read-only while the program runs, is
-// damaged between runs, or the program dies in the middle of writing it.
+// Settings file drills: the store turns read-only while the program runs, or
+// the program dies in the middle of writing it.
 #include "e2e/live_window.h"
-#include "settings/settings_store.h"
 #include "support/settings_file.h"
 #include "support/wait.h"
 
-#include <QCheckBox>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -14,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <linux/capability.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -36,61 +35,51 @@ void dacOverride(bool on)
     caps[0].effective = on ? caps[0].effective | bit : caps[0].effective & ~bit;
     ::syscall(SYS_capset, &header, caps);
 }
-struct FileModesApplyToRoot {
-    FileModesApplyToRoot() { dacOverride(false); }
-    ~FileModesApplyToRoot() { dacOverride(true); }
-};
-
 const QString kCannotSave = QStringLiteral("Your settings could not be written to the settings store. Changes are kept "
                                            "while the program runs; check that the settings folder is writable.");
 
 } // namespace
 
-using SettingsFileDrill = LiveWindow;
+class SettingsFileDrill : public LiveWindow {
+protected:
+    // Runs `changes` with the settings file read-only, for root too.
+    static void readOnly(const std::function<void()> &changes)
+    {
+        const auto writable = QFile::permissions(settingsFile());
+        ASSERT_TRUE(QFile::setPermissions(settingsFile(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        dacOverride(false);
+        changes();
+        dacOverride(true);
+        ASSERT_TRUE(QFile::setPermissions(settingsFile(), writable));
+    }
+};
 
 // The file turns read-only under the running program: it says so once per
-// spell, works on, keeps every change in memory and writes them all once the
-// file can be written again.
+// spell, keeps every change in memory and writes them all once the file can
+// be written again.
 TEST_F(SettingsFileDrill, ReadOnlyFileIsReportedOnceAndNothingIsLost)
 {
     useDevice();
     start();
-    const QString file = settingsFile();
-    const auto writable = QFile::permissions(file);
-    auto *autoRead = find<QCheckBox>("chkAutoRead");
-    auto *insertDate = find<QCheckBox>("chkInsertDate");
-    ASSERT_FALSE(autoRead->isChecked());
-    ASSERT_TRUE(insertDate->isChecked());
-    {
-        ASSERT_TRUE(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-        FileModesApplyToRoot readOnly;
-        autoRead->click(); // a change the window stores
-        insertDate->click(); // one the automatic update stores
-        autoRead->click();
-        autoRead->click();
+    readOnly([&] {
+        click("chkAutoRead"); // a change the window stores
+        click("chkInsertDate"); // one the automatic update stores
+        click("chkAutoRead");
+        click("chkAutoRead");
         runUntil([&] { return !boxes.texts().isEmpty(); });
         EXPECT_EQ(boxes.texts(), QStringList{kCannotSave});
-        // The program runs on: the automatic read, now ticked, brings the status.
-        ASSERT_TRUE(runUntil([&] { return device->state().counters.statusReplies >= 2; }, 5000));
-        ASSERT_TRUE(runUntil([&] { return label("txtOutputPower") == QLatin1String("50.0W"); }));
-    }
-    EXPECT_EQ(onDisk("AutoRead"), QStringLiteral("False"));
-    EXPECT_EQ(onDisk("InsertDate"), QStringLiteral("True"));
+        EXPECT_EQ(onDisk("AutoRead"), QStringLiteral("False"));
+        EXPECT_EQ(onDisk("InsertDate"), QStringLiteral("True"));
+    });
 
     // Writable again: the next change writes every change made meanwhile.
-    ASSERT_TRUE(QFile::setPermissions(file, writable));
-    autoRead->click();
-    autoRead->click();
+    click("chkAutoRead");
+    click("chkAutoRead");
     EXPECT_EQ(onDisk("AutoRead"), QStringLiteral("True"));
     EXPECT_EQ(onDisk("InsertDate"), QStringLiteral("False"));
 
     // A later spell is a new failure, reported again.
-    {
-        ASSERT_TRUE(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-        FileModesApplyToRoot readOnly;
-        autoRead->click();
-    }
-    ASSERT_TRUE(QFile::setPermissions(file, writable));
+    readOnly([&] { click("chkAutoRead"); });
     runUntil([&] { return boxes.texts().size() >= 2; });
     EXPECT_EQ(boxes.texts(), (QStringList{kCannotSave, kCannotSave}));
 }
@@ -101,72 +90,12 @@ TEST_F(SettingsFileDrill, SavesOfTheAutomaticUpdateAreReportedToo)
 {
     useDevice();
     start();
-    const QString file = settingsFile();
-    const auto writable = QFile::permissions(file);
-    {
-        ASSERT_TRUE(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-        FileModesApplyToRoot readOnly;
-        find<QCheckBox>("chkInsertDate")->click();
-        find<QCheckBox>("chkInsertDate")->click();
+    readOnly([&] {
+        click("chkInsertDate");
+        click("chkInsertDate");
         runUntil([&] { return !boxes.texts().isEmpty(); }, 3000);
-    }
-    ASSERT_TRUE(QFile::setPermissions(file, writable));
+    });
     EXPECT_EQ(boxes.texts(), QStringList{kCannotSave});
-}
-
-// A file cut off or overwritten between two runs: start-up completes with the
-// defaults for whatever cannot be read, and the program's next save leaves a
-// whole file again.
-TEST_F(SettingsFileDrill, DamagedFileBetweenRunsStartsWithDefaultsForWhatIsLost)
-{
-    // A whole file as a previous run leaves it.
-    storeAll({{"Pilot", "7"}, {"TXPower", "55"}});
-    start();
-    exitProgram();
-    window.reset();
-    QFile f(settingsFile());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray whole = f.readAll();
-    f.close();
-    ASSERT_TRUE(whole.contains("TXPower=55"));
-
-    QByteArray garbage(8192, '\0');
-    QRandomGenerator(11).fillRange(reinterpret_cast<quint32 *>(garbage.data()), garbage.size() / 4);
-    struct Row {
-        const char *name;
-        QByteArray content;
-        bool portKept; // the COM port assignment is among what survives
-        int pilot;
-    };
-    const int cut = static_cast<int>(whole.indexOf("TXFrequency="));
-    ASSERT_GT(cut, 0);
-    const Row rows[] = {
-        {"cut off half way", whole.left(cut + 5), true, 7},
-        {"garbage", garbage, false, 4},
-    };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.name);
-        window.reset();
-        boxes.clear();
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(row.content);
-        f.close();
-        start();
-        if (!row.portKept)
-            runUntil([&] { return !boxes.texts().isEmpty(); });
-        EXPECT_EQ(window->startedUp(), row.portKept);
-        EXPECT_EQ(boxes.texts(), row.portKept ? QStringList{} : QStringList{kPortMissingMessage});
-        const SettingsRecord &r = window->station().record();
-        EXPECT_EQ(r.Pilot, row.pilot);
-        EXPECT_EQ(r.TXPower, 100);
-        EXPECT_EQ(r.PS[0], QStringLiteral("QRV5260+"));
-        EXPECT_EQ(r.TXFrequency, 100000);
-
-        click("chkAutoRead");
-        EXPECT_EQ(onDisk("AutoRead"), QStringLiteral("True"));
-        EXPECT_EQ(onDisk("PS99"), QStringLiteral("\"        \""));
-        EXPECT_EQ(onDisk("TXFrequency"), QStringLiteral("100000"));
-    }
 }
 
 // Killed with SIGKILL at random moments while saving: every restart finds the

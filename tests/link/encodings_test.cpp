@@ -8,18 +8,6 @@
 
 using namespace zfm;
 
-// Byte vectors from the command protocol's documented examples.
-TEST(Encodings, FramesPutTheDocumentedBytesOnTheWire)
-{
-    const std::tuple<int, const char *, QByteArray, const char *> rows[]
-        = {{2, "FS", decimalText(1), "00004653013102"}, {1, "FDP", offsetByte(4), "00464450010802"},
-            {1, "FM", QByteArray(" "), "00464d012002"}, {1, "X", QByteArray(), "00580102"},
-            {1, "PS07", textValue(QStringLiteral("NEWS    ")), "0050533037014e4557532020202002"},
-            {2, "FF", QByteArray("\x24\xA0", 2), "000046460124a002"}};
-    for (const auto &[leadIn, name, value, wire] : rows)
-        EXPECT_EQ(commandFrame(leadIn, name, value).toHex(), QByteArray(wire)) << name;
-}
-
 // Offset bytes never collide with the framing bytes; values that cannot be
 // sent give no byte rather than a wrapped-around one.
 TEST(Encodings, NumbersFlagsAndOffsetBytes)

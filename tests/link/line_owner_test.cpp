@@ -1,6 +1,6 @@
 // The line owner against the virtual transmitter on a real pseudo-terminal:
-// one job at a time, requests that coalesce, a stray "$" that answers no
-// request, exit at a frame boundary, and a held line.
+// requests that coalesce, and a stray "$" that answers no request. (Exit at a
+// frame boundary and a held line are drilled with the real window.)
 #include "link/clock.h"
 #include "link/encodings.h"
 #include "link/line_owner.h"
@@ -22,39 +22,19 @@ constexpr int kCom = 3;
 
 class LineOwnerTest : public ::testing::Test {
 protected:
-    explicit LineOwnerTest(vt::Options options = {})
+    LineOwnerTest()
     {
-        device = std::make_unique<vt::VirtualTransmitter>(options);
         record.COMSelected = kCom;
         record.COMSpeed = 2; // the classic family's 9600
         record.COMDevice[kCom] = device->path();
     }
 
-    // A job that writes `frames` one-byte "PD" frames; `ends` records how it ended.
-    Job frames(JobKind kind, int count, std::vector<JobEnd::Outcome> *ends = nullptr)
+    bool idle()
     {
-        Job job;
-        job.kind = kind;
-        job.script = [count] {
-            WireScript s;
-            s.openWithLine(QStringLiteral("9600,N,8,1"), true);
-            for (int i = 0; i < count; ++i)
-                s.frame(1, "PD" + QByteArray::number(10 + i % 90), decimalText(i % 10));
-            return s;
-        };
-        job.done = [ends](const JobEnd &end) {
-            if (ends)
-                ends->push_back(end.outcome);
-        };
-        return job;
-    }
-    int framesNamed(const char *name) const { return device->state().counters.framesNamed(name); }
-    bool idle(int timeoutMs = 15000)
-    {
-        return runUntil([this] { return line.isIdle(); }, timeoutMs);
+        return runUntil([this] { return line.isIdle(); }, 15000);
     }
 
-    std::unique_ptr<vt::VirtualTransmitter> device;
+    std::unique_ptr<vt::VirtualTransmitter> device = std::make_unique<vt::VirtualTransmitter>(vt::Options{});
     SettingsRecord record;
     ManualClock clock;
     LineOwner line{record, clock};
@@ -79,7 +59,10 @@ TEST_F(LineOwnerTest, RequestsOfAWaitingKindCoalesceAndScriptsAreBuiltWhenTheyBe
         job.done = [&](const JobEnd &e) { ends.push_back(e.outcome); };
         return job;
     };
-    EXPECT_TRUE(line.submit(frames(JobKind::SendSettings, 3)));
+    Job first;
+    first.kind = JobKind::SendSettings;
+    first.script = [] { return WireScript().openWithLine(QStringLiteral("9600,N,8,1"), true).frame(1, "PD10", "1"); };
+    EXPECT_TRUE(line.submit(std::move(first)));
     EXPECT_TRUE(line.submit(counted())); // waits behind the first
     EXPECT_FALSE(line.submit(counted())); // the same kind already waits
     EXPECT_FALSE(line.submit(counted()));
@@ -96,32 +79,8 @@ TEST_F(LineOwnerTest, RequestsOfAWaitingKindCoalesceAndScriptsAreBuiltWhenTheyBe
     EXPECT_FALSE(line.submit(counted()));
     ASSERT_TRUE(idle());
     EXPECT_EQ(built, 3);
-    EXPECT_EQ(framesNamed("PTY"), 3);
+    EXPECT_EQ(device->state().counters.framesNamed("PTY"), 3);
     EXPECT_EQ(device->state().counters.malformed, 0);
-}
-
-// Exit stops the running job where a frame ends and drops what waits (each
-// told so); only the jobs of exit itself run afterwards.
-TEST_F(LineOwnerTest, ExitStopsAtAFrameBoundaryAndDropsWhatWaits)
-{
-    std::vector<JobEnd::Outcome> ends;
-    ASSERT_TRUE(line.submit(frames(JobKind::SendRtAndPs, 40, &ends)));
-    ASSERT_TRUE(line.submit(frames(JobKind::AutoPs, 5, &ends)));
-    ASSERT_TRUE(runUntil([&] { return device->state().counters.total >= 4; }));
-    line.beginExit();
-    EXPECT_FALSE(line.submit(frames(JobKind::TestPower, 1)));
-    Job close;
-    close.kind = JobKind::PortClose;
-    close.exitPath = true;
-    close.script = [] { return WireScript().close(); };
-    close.done = [&](const JobEnd &e) { ends.push_back(e.outcome); };
-    ASSERT_TRUE(line.submit(std::move(close)));
-    ASSERT_TRUE(idle());
-    EXPECT_FALSE(line.isPortOpen());
-    EXPECT_EQ(ends, (std::vector{JobEnd::Outcome::Dropped, JobEnd::Outcome::Stopped, JobEnd::Outcome::Completed}));
-    runFor(100);
-    EXPECT_EQ(device->state().counters.malformed, 0);
-    EXPECT_LT(device->state().counters.total, 40);
 }
 
 // A request takes the reply it asked for: a stray "$" is not that reply, and
@@ -144,22 +103,4 @@ TEST_F(LineOwnerTest, AStrayDollarIsNotTheReplyAskedFor)
     ASSERT_TRUE(idle());
     ASSERT_EQ(ends.size(), 1u);
     EXPECT_EQ(ends[0].outcome, JobEnd::Outcome::NoReply);
-}
-
-// The setup window's job holds the line until it is let go; nothing else
-// writes meanwhile.
-TEST_F(LineOwnerTest, AHeldLineIsReleasedByItsOwner)
-{
-    Job hold;
-    hold.kind = JobKind::Setup;
-    hold.holdsLine = true;
-    hold.script = [] { return WireScript().close(); };
-    ASSERT_TRUE(line.submit(std::move(hold)));
-    ASSERT_TRUE(line.submit(frames(JobKind::TestPower, 1)));
-    runFor(300);
-    EXPECT_TRUE(line.isRunning(JobKind::Setup));
-    EXPECT_EQ(device->state().counters.total, 0);
-    line.release(JobKind::Setup);
-    ASSERT_TRUE(idle());
-    EXPECT_EQ(device->state().counters.total, 1);
 }

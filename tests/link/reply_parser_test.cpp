@@ -1,8 +1,13 @@
-// The receive side: characters in, replies out, one character at a time.
+// The receive side: characters in, replies out, one character at a time;
+// numbers read leniently, and the kind of a reply taken from where it begins,
+// never from what its texts hold. (That a read-back with keys inside its texts
+// decodes to exactly what was sent is the reply parser fuzz target's invariant.)
 #include "link/reply_parser.h"
+#include "support/read_back_layout.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 using namespace zfm;
@@ -38,6 +43,35 @@ AlarmLampStates lamps(std::initializer_list<std::string_view> on)
         states[i] = std::find(on.begin(), on.end(), kAlarmLamps[i].caption) != on.end();
     return states;
 }
+
+QString padded(const char *text, int length) { return QString::fromLatin1(text).leftJustified(length, ' ', true); }
+
+// Part of a received stream, and the reply its last character completes.
+struct Piece {
+    std::string bytes;
+    std::optional<ReplyEvent> ends;
+};
+
+// A read-back with a value in every item, as `change` leaves it.
+Piece readBack(const std::function<void(ReadBack &)> &change)
+{
+    ReadBack v;
+    for (int i = 0; i < kPsEntries; ++i) {
+        v.psDelay[i] = i % 10;
+        v.ps[i] = QStringLiteral("PS %1   ").arg(i, 2, 10, QLatin1Char('0'));
+    }
+    v.rt = QStringLiteral("Now playing").leftJustified(kLongTextLength);
+    for (int n = 0; n < kMessages; ++n)
+        v.mg[n] = QStringLiteral("Message %1").arg(n).leftJustified(kLongTextLength);
+    v.af = {231, 129, 134, 104, 4, 4, 4, 4};
+    v.did = {0, 1, 0, 1};
+    v.pty = 13, v.rdsActive = false, v.ecc = 11, v.ccac = 226, v.pref = 171;
+    v.ta = v.tp = v.ms = 1;
+    change(v);
+    return {test::readBackLayout(v).toStdString() + '$', v};
+}
+Piece statusReply() { return {statusItems() + '$', decodeStatusReply(statusItems())}; }
+Piece noise(std::string bytes) { return {std::move(bytes), std::nullopt}; }
 
 } // namespace
 
@@ -84,29 +118,6 @@ TEST(ReplyParser, AlarmCodeTexts)
         EXPECT_EQ(alarmLampsFor(code), want) << '"' << code << '"';
 }
 
-// A missing label reads as if it began one character before the buffer; a
-// value without a following "," is empty.
-TEST(ReplyParser, StatusLabelsMissing)
-{
-    const std::tuple<std::string, QString StatusReply::*, QString> rows[] = {
-        {"Pfwd=1W,", &StatusReply::reflectedPower, "=1W"}, // from the 5th character
-        {"Pfwd=1W,", &StatusReply::uptime, "W"}, // from the 7th
-        {"Pfwd=1W,", &StatusReply::firmware, ""}, // from the 9th: no "," follows
-        {"Pfwd=1W,", &StatusReply::unitFrequency, "=1W,"}, // 10 characters, as many as there are
-        {"Pfwd=12.5W", &StatusReply::outputPower, ""},
-        {"Freq=100.000MHzXYZ,Pfwd=1", &StatusReply::unitFrequency, "100.000MHz"},
-    };
-    for (const auto &[buffer, field, want] : rows)
-        EXPECT_EQ(decodeStatusReply(buffer).*field, want) << buffer;
-
-    // Without an Audio item the level comes from the reply's 6th character:
-    // "C" of "AlarmCode=" (67 - 48). With no character there it is unchanged.
-    std::string noAudio = statusItems();
-    noAudio.erase(noAudio.find("Audio="));
-    EXPECT_EQ(decodeStatusReply(noAudio).audioLevel, 19);
-    EXPECT_EQ(decodeStatusReply("Pfwd").audioLevel, std::nullopt);
-}
-
 TEST(ReplyParser, LongStrayStreamsStayBounded)
 {
     ReplyParser parser;
@@ -133,4 +144,57 @@ TEST(ReplyParser, LongStrayStreamsStayBounded)
         = {{0, 0}, {1656, 10}, {3313, 21}, {5000, 21}, {std::numeric_limits<int32_t>::max(), 21}};
     for (const auto &[count, want] : rows)
         EXPECT_EQ(readBackProgress(count, 21), want) << count;
+}
+
+TEST(ReadBackReply, DecimalNumbers)
+{
+    const std::pair<const char *, int> rows[]
+        = {{"104", 104}, {"007", 7}, {" 12", 12}, {"1 2", 12}, {"12x", 12}, {"x12", 0}, {"-5", 0}, {"", 0}, {"  ", 0}};
+    for (const auto &[text, want] : rows)
+        EXPECT_EQ(decimalNumber(text), want) << '"' << text << '"';
+}
+
+// The kind of a reply comes from where it begins: a status reply with its
+// alarm code, a read-back with its delays. Labels inside a read-back's texts
+// ("Pfwd", "AlarmCode=", "$") or in line noise before a reply never decide
+// it, and a read-back ends at the "$" after its last item, not before and not
+// at a later watchdog.
+TEST(ReplyParser, KindComesFromWhereTheReplyBegins)
+{
+    const std::pair<const char *, std::vector<Piece>> rows[] = {
+        {"a $ in a PS, Pfwd in a later message",
+            {readBack([](ReadBack &v) { v.ps[3] = padded("CA$H FM", 8), v.mg[6] = padded("Pfwd", 64); })}},
+        {"a whole status reply in a message",
+            {readBack([](ReadBack &v) { v.mg[2] = padded("AlarmCode=05,Pfwd=1W,Audio=F,$", 64); })}},
+        {"$ at the end of the last text", {readBack([](ReadBack &v) { v.mg[7] = padded("", 63) + '$'; })}},
+        {"line noise with keys before a read-back",
+            {noise("xRT=\"TA=1 MS=0 0MG"), readBack([](ReadBack &v) { v.ps[1] = padded("$RT$", 8); })}},
+        {"line noise with keys before a status reply", {noise("TA=1 RT=x 3MG=\"PS"), statusReply()}},
+        {"the rest of a status reply whose wait ran out, then a read-back",
+            {{"Firmware=2.1,PowerLimit=50W,Audio=F,$", StrayReply{}}, readBack([](ReadBack &) {})}},
+        {"a lone $, a status reply, a read-back holding Pfwd, a status reply",
+            {{"$", EmptyReply{}}, statusReply(), readBack([](ReadBack &v) { v.ps[9] = padded("Pfwd", 8); }),
+                statusReply()}},
+        {"a read-back without its first delays",
+            {readBack([](ReadBack &v) { std::fill_n(v.psDelay.begin(), 5, std::nullopt); })}},
+        // Nothing that opens a read-back: its items alone answer no request.
+        {"items without the delays that open a read-back",
+            {{readBack([](ReadBack &v) { v.psDelay.fill(std::nullopt); }).bytes, StrayReply{}}}},
+    };
+    for (const auto &[name, pieces] : rows) {
+        SCOPED_TRACE(name);
+        std::string stream;
+        std::vector<ReplyEvent> want;
+        for (const Piece &p : pieces) {
+            stream += p.bytes;
+            if (p.ends)
+                want.push_back(*p.ends);
+        }
+        ReplyParser parser;
+        const auto got = feedAll(parser, stream);
+        EXPECT_EQ(got.size(), want.size());
+        for (size_t i = 0; i < std::min(got.size(), want.size()); ++i)
+            EXPECT_TRUE(got[i].event == want[i]) << "reply " << i << " is of another kind or decodes otherwise";
+        EXPECT_TRUE(parser.received().empty()) << "left in the buffer: " << parser.received();
+    }
 }

@@ -72,12 +72,6 @@ protected:
         log->writer().sync();
         return RawDb(path()).value(QStringLiteral("SELECT coalesce(max(id), 0) FROM events")).toLongLong();
     }
-    void silence(bool on)
-    {
-        vt::Faults f;
-        f.silent = on;
-        device->setFaults(f);
-    }
 
     QTemporaryDir dir;
     std::unique_ptr<vt::VirtualTransmitter> device;
@@ -135,10 +129,10 @@ TEST_F(StationLogTest, OperationsAndFailures)
     id = lastId();
     station.readRds();
     ASSERT_TRUE(idle());
-    silence(true);
+    device->setFaults({.silent = true});
     station.readTx();
     ASSERT_TRUE(idle());
-    silence(false);
+    device->setFaults({});
     station.readTx();
     ASSERT_TRUE(idle());
     runFor(20);

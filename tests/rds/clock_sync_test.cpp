@@ -73,7 +73,6 @@ TEST(DailyClockSync, FiresOnceWhenTheTicksCross0315)
         {"a day later", {{t(0, 3, 14, 59), 0}, {t(0, 3, 15, 0), 1}, {t(1, 3, 14, 59), 0}, {t(1, 3, 15, 0), 1}}},
         {"clock set back", {{t(0, 3, 14, 59), 0}, {t(0, 3, 15, 0), 1}, {t(0, 3, 10, 0), 0}, {t(0, 3, 15, 0), 0}}},
         {"PC wakes up", {{t(0, 1, 0, 0), 0}, {t(0, 7, 30, 0), 1}, {t(0, 7, 30, 1), 0}}},
-        {"midnight", {{t(0, 23, 59, 59), 0}, {t(1, 0, 0, 0), 0}}},
         {"unsendable year", {{dt(2001, 1, 1, 3, 14, 59), 0}, {dt(2001, 1, 1, 3, 15, 0), 0}}},
     };
     for (const auto &[what, ticks] : rows) {
@@ -86,25 +85,19 @@ TEST(DailyClockSync, FiresOnceWhenTheTicksCross0315)
 namespace {
 
 // Pins the process's local time zone for the scope of a test.
-class LocalZone {
-public:
-    explicit LocalZone(const char *zone) : old_(qgetenv("TZ")), had_(qEnvironmentVariableIsSet("TZ"))
+struct LocalZone {
+    explicit LocalZone(const char *zone)
     {
         qputenv("TZ", zone);
         tzset();
     }
     ~LocalZone()
     {
-        if (had_)
-            qputenv("TZ", old_);
-        else
-            qunsetenv("TZ");
+        had ? qputenv("TZ", old) : qunsetenv("TZ");
         tzset();
     }
-
-private:
-    QByteArray old_;
-    bool had_;
+    const QByteArray old = qgetenv("TZ");
+    const bool had = qEnvironmentVariableIsSet("TZ");
 };
 
 } // namespace

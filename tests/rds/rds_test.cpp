@@ -1,15 +1,10 @@
-#include "link/encodings.h"
-#include "rds/ps_upload.h"
 #include "rds/rds_model.h"
 #include "rds/rds_upload.h"
 #include "rds/rt_ps_upload.h"
-#include "settings/line_speed.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "support/script_frames.h"
 #include "support/wire_frames.h"
-
-#include <QLocale>
 
 #include <gtest/gtest.h>
 
@@ -31,31 +26,13 @@ std::optional<FrameView> frameNamed(const WireScript &s, const char *name)
 
 } // namespace
 
-// The RDS page reads each list's shown text back to its position; a text
-// from another list is none of this one's.
-TEST(RdsModel, ListTextsReadBackToTheirPositions)
-{
-    const std::tuple<const char *, int, int, int, int> byText[] = {// text, country, area, ecc, pty
-        {"1", 1, -1, -1, -1}, {"F", 15, -1, -1, -1}, {"L", -1, 0, -1, -1}, {"R12", -1, 15, -1, -1},
-        {"A0", -1, -1, 1, -1}, {"F3", -1, -1, 20, -1}, {"Undefined", -1, -1, -1, 0}, {"Alarm", -1, -1, -1, 31},
-        {"G", -1, -1, -1, -1}};
-    for (const auto &[text, c, a, e, p] : byText) {
-        const QString t = QLatin1String(text);
-        EXPECT_EQ(countryFromText(t), c) << text;
-        EXPECT_EQ(areaFromText(t), a) << text;
-        EXPECT_EQ(eccFromText(t), e) << text;
-        EXPECT_EQ(ptyFromText(t), p) << text;
-    }
-}
-
 TEST(RdsModel, PiCodeAndValues)
 {
     struct Row {
         int country, area, reference;
         const char *pi, *ccac;
     };
-    const Row rows[] = {{3, 1, 128, "3180", "049"}, {15, 15, 255, "FFFF", "255"}, {1, 0, 0, "1000", "016"},
-        {14, 2, 224, "E2E0", "226"}};
+    const Row rows[] = {{3, 1, 128, "3180", "049"}, {15, 15, 255, "FFFF", "255"}, {1, 0, 0, "1000", "016"}};
     for (const Row &row : rows) {
         SettingsRecord r;
         r.CountryCode = row.country;
@@ -65,10 +42,6 @@ TEST(RdsModel, PiCodeAndValues)
         EXPECT_EQ(ccacValue(r), QByteArray(row.ccac));
     }
     EXPECT_EQ(piCodeText(QStringLiteral("3"), -1, QStringLiteral("80")), QStringLiteral("380"));
-    SettingsRecord r;
-    r.DId = {1, 0, 1, 0};
-    EXPECT_EQ(diValue(r), 5);
-    EXPECT_EQ(offsetByte(diValue(r)), QByteArray(1, '\x09'));
 }
 
 TEST(RdsModel, AlternativeFrequenciesStayAnUnbrokenRun)
@@ -80,8 +53,6 @@ TEST(RdsModel, AlternativeFrequenciesStayAnUnbrokenRun)
     setAlternativeFrequency(r, 3, 0);
     EXPECT_EQ(r.AF, (std::array<int16_t, 8>{0, 101, 102, 0, 0, 0, 0, 0}));
     EXPECT_EQ(countAlternativeFrequencies(r), 2);
-    EXPECT_TRUE(isAfListEnabled(r, 3));
-    EXPECT_FALSE(isAfListEnabled(r, 4));
     setAlternativeFrequency(r, 1, 0);
     EXPECT_EQ(countAlternativeFrequencies(r), 0);
 }
@@ -156,8 +127,6 @@ TEST(RtAndPs, FramesAndValues)
     EXPECT_EQ(frameNamed(s, "RT")->value, QByteArray("abcde\r\r\r"));
     EXPECT_EQ(frameNamed(s, "MG0")->value, QByteArray(64, 'm'));
     EXPECT_EQ(frameNamed(s, "MG3")->value, QByteArray("short\r"));
-    EXPECT_EQ(s.steps()[1], Step(step::Open{lineSettingsForSpeed(r.COMSpeed)}));
-    EXPECT_TRUE(std::holds_alternative<step::Ready>(s.steps().back()));
 }
 
 // Texts come from a store anyone can edit and from the device's read-back; a
@@ -182,14 +151,4 @@ TEST(RtAndPs, TextsStayInsideTheirFrames)
     EXPECT_EQ(value("RT"), QByteArray("Hi?FF?\x05\x05?\r\r\r"));
     EXPECT_EQ(value("PS03"), QByteArray("A?B?C?D "));
     EXPECT_EQ(value("MG2"), QByteArray("?x\r"));
-}
-
-TEST(RtAndPs, PercentagesFollowTheUsersNumberFormat)
-{
-    const QLocale before;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(halfPercent(5), QStringLiteral("2,5"));
-    EXPECT_EQ(halfPercent(4), QStringLiteral("2"));
-    QLocale::setDefault(before);
-    EXPECT_EQ(halfPercent(5), QStringLiteral("2.5"));
 }

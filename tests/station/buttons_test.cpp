@@ -1,7 +1,7 @@
 // The one rule that gives the send and read buttons back, from what waits or
 // runs on the line: the cases the real window's tests do not meet. (Idle,
-// "Auto read TX", the uploads, a read-back and tab switches during an upload
-// are drilled there.)
+// "Auto read TX", the uploads and a read-back are drilled there, tab switches
+// at any moment by the random operator.)
 #include "station/buttons.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +28,9 @@ TEST(Buttons, OneRuleFromWhatWaitsOrRuns)
             {true, true, true, true}},
         // The tab switch gives back the two send buttons, never one whose own job is under way.
         {"tab switch during a read-back", {K::ReadBack}, true, {true, true, false, false}},
+        {"tab switch during Send RT and PS", {K::SendRtAndPs}, true, {false, true, false, false}},
+        {"tab switch with Send settings waiting too", {K::SendRtAndPs, K::SendSettings}, true,
+            {false, false, false, false}},
     };
     for (const Row &row : rows) {
         const auto has = [&](JobKind k) { return row.underWay.count(k) > 0; };

@@ -12,7 +12,6 @@ std::vector<FrameView> framesOf(const WireScript &script)
     // write, possibly empty or clock bytes), 0x02.
     enum class Part { Idle, Name, Separator, Value, Terminator, After };
     std::vector<FrameView> frames;
-    std::vector<step::Status> pending;
     FrameView f;
     Part part = Part::Idle;
     auto flush = [&] {
@@ -21,8 +20,6 @@ std::vector<FrameView> framesOf(const WireScript &script)
         if (!f.name.isEmpty())
             frames.push_back(f);
         f = FrameView{};
-        f.before = pending;
-        pending.clear();
     };
     for (const Step &s : script.steps()) {
         if (const auto *w = std::get_if<step::Write>(&s)) {
@@ -59,11 +56,6 @@ std::vector<FrameView> framesOf(const WireScript &script)
                 f.pauseBeforeTerminatorMs += p->ms;
             else if (part == Part::After)
                 f.pauseAfterMs += p->ms;
-        } else if (const auto *st = std::get_if<step::Status>(&s)) {
-            if (part == Part::Idle || part == Part::After)
-                pending.push_back(*st);
-            else
-                f.inside.push_back(*st);
         } else if (std::holds_alternative<step::Confirm>(s)) {
             f.confirmed = true;
         }

@@ -12,15 +12,12 @@
 namespace zfm::test {
 
 // A wire script read back as the frames it puts on the wire, for tests that
-// compare sequences with the device documentation row by row.
+// compare sequences with the device documentation row by row (status steps
+// are not part of it).
 struct FrameView {
     int leadIn = 0;
     QByteArray name;
     QByteArray value;
-    // Statuses set while the frame was being written (after its first byte).
-    std::vector<step::Status> inside;
-    // Statuses set between the previous frame's terminator and this frame's first byte.
-    std::vector<step::Status> before;
     // Pauses between the value and the terminator, and after the terminator up
     // to the next frame's first byte (or the script's end).
     int pauseBeforeTerminatorMs = 0;

@@ -1,7 +1,6 @@
 #include "support/script_frames.h"
 #include "transmitter/frequency.h"
 #include "transmitter/requests.h"
-#include "transmitter/transmitter_tables.h"
 #include "transmitter/transmitter_upload.h"
 
 #include <gtest/gtest.h>
@@ -29,16 +28,6 @@ QString sequence(const std::vector<test::FrameView> &frames)
 
 } // namespace
 
-// The store's defaults select each list's default entry.
-TEST(TransmitterTables, DefaultsAreEntriesOfTheirLists)
-{
-    const SettingsRecord defaults = loadedDefaults();
-    for (const TransmitterList &l : transmitterLists()) {
-        EXPECT_EQ(defaults.*(l.field), l.defaultPosition) << l.key;
-        EXPECT_TRUE(l.contains(l.defaultPosition)) << l.key;
-    }
-}
-
 TEST(Frequency, TextsAndWireForms)
 {
     for (const auto &[kHz, text] : {std::pair{87500, "87.500MHz"}, {100050, "100.050MHz"}, {98500, "98.500MHz"}})
@@ -48,10 +37,6 @@ TEST(Frequency, TextsAndWireForms)
         {{87600, -1000, 87500}, {87550, -50, 87500}, {107950, 1000, 108000}, {100000, 50, 100050}}};
     for (const auto &[from, step, to] : steps)
         EXPECT_EQ(stepFrequency(from, step), to) << from << " " << step;
-    const std::pair<int32_t, const char *> pairs[]
-        = {{87500, "608c"}, {100000, "24a0"}, {108000, "64ac"}, {103000, "7ca4"}};
-    for (const auto &[kHz, bytes] : pairs)
-        EXPECT_EQ(frequencyPair(kHz).toHex(), QByteArray(bytes)) << kHz;
     const std::pair<int, const char *> powers[] = {{0, "04"}, {1, "04"}, {50, "1a"}, {100, "30"}, {32, "12"}};
     for (const auto &[p, bytes] : powers)
         EXPECT_EQ(powerByte(p).toHex(), QByteArray(bytes)) << p;
